@@ -1,0 +1,263 @@
+#include "board/zip_io.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <minizip/unzip.h>
+#include <zlib.h>
+
+namespace {
+
+struct ZipEntry {
+    std::string name;
+    u64 size;
+    u64 packed_size;
+    u32 crc32;
+    unz64_file_pos pos;
+};
+
+// Members larger than this are refused: no ROM or save file comes near it,
+// and a damaged directory must not make us allocate without bound.
+constexpr u64 MAX_MEMBER_SIZE = u64(1) << 30;
+
+// zlib's one-shot calls take 32-bit lengths; larger inputs go in pieces.
+constexpr size_t MAX_PIECE = size_t(1) << 30;
+
+}  // namespace
+
+struct ZipReader {
+    unzFile file;
+    std::vector<ZipEntry> entries;
+};
+
+static int read_directory(ZipReader* zip) {
+    int err = unzGoToFirstFile(zip->file);
+    while (err == UNZ_OK) {
+        unz_file_info64 info;
+        if (unzGetCurrentFileInfo64(zip->file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return 0;
+        ZipEntry e;
+        e.name.resize(info.size_filename);
+        if (info.size_filename > 0 &&
+            unzGetCurrentFileInfo64(zip->file, &info, e.name.data(), info.size_filename + 1,
+                                    nullptr, 0, nullptr, 0) != UNZ_OK)
+            return 0;
+        // minizip stops at the buffer's end; keep exactly the stored length.
+        e.name.resize(strnlen(e.name.c_str(), info.size_filename));
+        e.size = info.uncompressed_size;
+        e.packed_size = info.compressed_size;
+        e.crc32 = static_cast<u32>(info.crc);
+        if (unzGetFilePos64(zip->file, &e.pos) != UNZ_OK)
+            return 0;
+        zip->entries.push_back(std::move(e));
+        err = unzGoToNextFile(zip->file);
+    }
+    return err == UNZ_END_OF_LIST_OF_FILE;
+}
+
+// An archive with no members is only its end record (and a comment); the
+// unzip layer refuses it, but it is a valid, empty archive.
+static int is_empty_archive(const char* path) {
+    FILE* f = fopen(path, "rb");
+    if (!f)
+        return 0;
+    u8 end[22];
+    int ok = fread(end, 1, sizeof end, f) == sizeof end;
+    long comment = end[20] | (end[21] << 8);
+    ok = ok && end[0] == 'P' && end[1] == 'K' && end[2] == 5 && end[3] == 6;
+    // No disk numbers, no entries, no directory.
+    for (int i = 4; ok && i < 20; i++)
+        ok = end[i] == 0;
+    ok = ok && fseek(f, 0, SEEK_END) == 0 && ftell(f) == 22 + comment;
+    fclose(f);
+    return ok;
+}
+
+ZipReader* zipio_open(const char* path) {
+    if (!path || !path[0])
+        return nullptr;
+    unzFile f = unzOpen64(path);
+    if (!f) {
+        if (!is_empty_archive(path))
+            return nullptr;
+        return new ZipReader{nullptr, {}};
+    }
+    ZipReader* zip = new ZipReader;
+    zip->file = f;
+    if (!read_directory(zip)) {
+        zipio_close(zip);
+        return nullptr;
+    }
+    return zip;
+}
+
+void zipio_close(ZipReader* zip) {
+    if (!zip)
+        return;
+    if (zip->file)
+        unzClose(zip->file);
+    delete zip;
+}
+
+int zipio_member_count(const ZipReader* zip) {
+    return zip ? static_cast<int>(zip->entries.size()) : 0;
+}
+
+static const ZipEntry* entry_at(const ZipReader* zip, int index) {
+    if (!zip || index < 0 || static_cast<size_t>(index) >= zip->entries.size())
+        return nullptr;
+    return &zip->entries[static_cast<size_t>(index)];
+}
+
+int zipio_member_stat(const ZipReader* zip, int index, ZipMemberInfo* info) {
+    const ZipEntry* e = entry_at(zip, index);
+    if (!e || !info)
+        return 0;
+    snprintf(info->name, sizeof info->name, "%s", e->name.c_str());
+    info->size = e->size;
+    info->packed_size = e->packed_size;
+    info->crc32 = e->crc32;
+    return 1;
+}
+
+const char* zipio_member_name(const ZipReader* zip, int index) {
+    const ZipEntry* e = entry_at(zip, index);
+    return e ? e->name.c_str() : nullptr;
+}
+
+u8* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
+    if (size_out)
+        *size_out = 0;
+    const ZipEntry* e = entry_at(zip, index);
+    if (!e || e->size > MAX_MEMBER_SIZE)
+        return nullptr;
+    unz64_file_pos pos = e->pos;
+    if (unzGoToFilePos64(zip->file, &pos) != UNZ_OK || unzOpenCurrentFile(zip->file) != UNZ_OK)
+        return nullptr;
+    size_t size = static_cast<size_t>(e->size);
+    // One spare byte lets us notice data running past the recorded size and
+    // keeps the buffer non-null for an empty member.
+    u8* buf = static_cast<u8*>(malloc(size + 1));
+    int ok = buf != nullptr;
+    size_t got = 0;
+    while (ok && got < size) {
+        int n = unzReadCurrentFile(zip->file, buf + got, static_cast<unsigned>(size - got > MAX_PIECE ? MAX_PIECE : size - got));
+        if (n <= 0)
+            ok = 0;
+        else
+            got += static_cast<size_t>(n);
+    }
+    if (ok && unzReadCurrentFile(zip->file, buf + size, 1) != 0)
+        ok = 0;  // longer than the directory says, or damaged at the end
+    // Closing after the whole member was read verifies its CRC-32.
+    if (unzCloseCurrentFile(zip->file) != UNZ_OK)
+        ok = 0;
+    if (!ok) {
+        free(buf);
+        return nullptr;
+    }
+    if (size_out)
+        *size_out = size;
+    return buf;
+}
+
+const char* zipio_basename(const char* name) {
+    const char* slash = strrchr(name, '/');
+    return slash ? slash + 1 : name;
+}
+
+size_t zipio_compress_bound(size_t len) {
+    // compressBound's own formula, in size_t so large inputs don't wrap.
+    return len + (len >> 12) + (len >> 14) + (len >> 25) + 13;
+}
+
+int zipio_compress(void* dst, size_t* dst_len, const void* src, size_t src_len, int level) {
+    if (!dst || !dst_len || (!src && src_len) || level < -1 || level > 9)
+        return 0;
+    z_stream zs;
+    memset(&zs, 0, sizeof zs);
+    if (deflateInit(&zs, level) != Z_OK)
+        return 0;
+    const Bytef* in = static_cast<const Bytef*>(src);
+    Bytef* out = static_cast<Bytef*>(dst);
+    size_t in_left = src_len;
+    size_t out_left = *dst_len;
+    int status = Z_OK;
+    while (status == Z_OK) {
+        if (zs.avail_in == 0 && in_left) {
+            zs.next_in = const_cast<Bytef*>(in);
+            zs.avail_in = static_cast<uInt>(in_left > MAX_PIECE ? MAX_PIECE : in_left);
+            in += zs.avail_in;
+            in_left -= zs.avail_in;
+        }
+        if (zs.avail_out == 0 && out_left) {
+            zs.next_out = out;
+            zs.avail_out = static_cast<uInt>(out_left > MAX_PIECE ? MAX_PIECE : out_left);
+            out += zs.avail_out;
+            out_left -= zs.avail_out;
+        }
+        status = deflate(&zs, in_left ? Z_NO_FLUSH : Z_FINISH);
+        // No progress: go on only when a fresh piece is at hand.
+        if (status == Z_BUF_ERROR && ((zs.avail_in == 0 && in_left) || (zs.avail_out == 0 && out_left)))
+            status = Z_OK;
+    }
+    size_t total = static_cast<size_t>(zs.total_out);
+    deflateEnd(&zs);
+    if (status != Z_STREAM_END)
+        return 0;
+    *dst_len = total;
+    return 1;
+}
+
+int zipio_uncompress(void* dst, size_t* dst_len, const void* src, size_t src_len) {
+    if (!dst_len || (!dst && *dst_len) || (!src && src_len))
+        return 0;
+    z_stream zs;
+    memset(&zs, 0, sizeof zs);
+    if (inflateInit(&zs) != Z_OK)
+        return 0;
+    const Bytef* in = static_cast<const Bytef*>(src);
+    Bytef* out = static_cast<Bytef*>(dst);
+    size_t in_left = src_len;
+    size_t out_left = *dst_len;
+    int status = Z_OK;
+    while (status == Z_OK) {
+        if (zs.avail_in == 0 && in_left) {
+            zs.next_in = const_cast<Bytef*>(in);
+            zs.avail_in = static_cast<uInt>(in_left > MAX_PIECE ? MAX_PIECE : in_left);
+            in += zs.avail_in;
+            in_left -= zs.avail_in;
+        }
+        if (zs.avail_out == 0 && out_left) {
+            zs.next_out = out;
+            zs.avail_out = static_cast<uInt>(out_left > MAX_PIECE ? MAX_PIECE : out_left);
+            out += zs.avail_out;
+            out_left -= zs.avail_out;
+        }
+        status = inflate(&zs, Z_NO_FLUSH);
+        // No progress: go on only when a fresh piece is at hand.
+        if (status == Z_BUF_ERROR && ((zs.avail_in == 0 && in_left) || (zs.avail_out == 0 && out_left)))
+            status = Z_OK;
+    }
+    size_t total = static_cast<size_t>(zs.total_out);
+    inflateEnd(&zs);
+    if (status != Z_STREAM_END)
+        return 0;
+    *dst_len = total;
+    return 1;
+}
+
+u32 zipio_crc32(u32 crc, const void* data, size_t len) {
+    const Bytef* p = static_cast<const Bytef*>(data);
+    uLong c = crc;
+    while (len) {
+        uInt n = static_cast<uInt>(len > MAX_PIECE ? MAX_PIECE : len);
+        c = crc32(c, p, n);
+        p += n;
+        len -= n;
+    }
+    return static_cast<u32>(c);
+}
