@@ -174,79 +174,29 @@ size_t zipio_compress_bound(size_t len) {
     return len + (len >> 12) + (len >> 14) + (len >> 25) + 13;
 }
 
+// zlib's one-shot calls take uLong lengths, 64-bit on this platform, and
+// feed the stream in pieces themselves.
+static_assert(sizeof(uLong) >= sizeof(size_t), "zlib lengths must hold a size_t");
+
 int zipio_compress(void* dst, size_t* dst_len, const void* src, size_t src_len, int level) {
     if (!dst || !dst_len || (!src && src_len) || level < -1 || level > 9)
         return 0;
-    z_stream zs;
-    memset(&zs, 0, sizeof zs);
-    if (deflateInit(&zs, level) != Z_OK)
+    uLong out_len = *dst_len;
+    if (compress2(static_cast<Bytef*>(dst), &out_len, static_cast<const Bytef*>(src), src_len, level) != Z_OK)
         return 0;
-    const Bytef* in = static_cast<const Bytef*>(src);
-    Bytef* out = static_cast<Bytef*>(dst);
-    size_t in_left = src_len;
-    size_t out_left = *dst_len;
-    int status = Z_OK;
-    while (status == Z_OK) {
-        if (zs.avail_in == 0 && in_left) {
-            zs.next_in = const_cast<Bytef*>(in);
-            zs.avail_in = static_cast<uInt>(in_left > MAX_PIECE ? MAX_PIECE : in_left);
-            in += zs.avail_in;
-            in_left -= zs.avail_in;
-        }
-        if (zs.avail_out == 0 && out_left) {
-            zs.next_out = out;
-            zs.avail_out = static_cast<uInt>(out_left > MAX_PIECE ? MAX_PIECE : out_left);
-            out += zs.avail_out;
-            out_left -= zs.avail_out;
-        }
-        status = deflate(&zs, in_left ? Z_NO_FLUSH : Z_FINISH);
-        // No progress: go on only when a fresh piece is at hand.
-        if (status == Z_BUF_ERROR && ((zs.avail_in == 0 && in_left) || (zs.avail_out == 0 && out_left)))
-            status = Z_OK;
-    }
-    size_t total = static_cast<size_t>(zs.total_out);
-    deflateEnd(&zs);
-    if (status != Z_STREAM_END)
-        return 0;
-    *dst_len = total;
+    *dst_len = out_len;
     return 1;
 }
 
 int zipio_uncompress(void* dst, size_t* dst_len, const void* src, size_t src_len) {
     if (!dst_len || (!dst && *dst_len) || (!src && src_len))
         return 0;
-    z_stream zs;
-    memset(&zs, 0, sizeof zs);
-    if (inflateInit(&zs) != Z_OK)
+    uLong out_len = *dst_len;
+    Bytef empty = 0;
+    Bytef* out = dst ? static_cast<Bytef*>(dst) : &empty;
+    if (uncompress(out, &out_len, static_cast<const Bytef*>(src), src_len) != Z_OK)
         return 0;
-    const Bytef* in = static_cast<const Bytef*>(src);
-    Bytef* out = static_cast<Bytef*>(dst);
-    size_t in_left = src_len;
-    size_t out_left = *dst_len;
-    int status = Z_OK;
-    while (status == Z_OK) {
-        if (zs.avail_in == 0 && in_left) {
-            zs.next_in = const_cast<Bytef*>(in);
-            zs.avail_in = static_cast<uInt>(in_left > MAX_PIECE ? MAX_PIECE : in_left);
-            in += zs.avail_in;
-            in_left -= zs.avail_in;
-        }
-        if (zs.avail_out == 0 && out_left) {
-            zs.next_out = out;
-            zs.avail_out = static_cast<uInt>(out_left > MAX_PIECE ? MAX_PIECE : out_left);
-            out += zs.avail_out;
-            out_left -= zs.avail_out;
-        }
-        status = inflate(&zs, Z_NO_FLUSH);
-        // No progress: go on only when a fresh piece is at hand.
-        if (status == Z_BUF_ERROR && ((zs.avail_in == 0 && in_left) || (zs.avail_out == 0 && out_left)))
-            status = Z_OK;
-    }
-    size_t total = static_cast<size_t>(zs.total_out);
-    inflateEnd(&zs);
-    if (status != Z_STREAM_END)
-        return 0;
-    *dst_len = total;
+    *dst_len = out_len;
     return 1;
 }
 

@@ -75,8 +75,8 @@ RegSr m_div0s(u32 n, u32 m, u32 sr) {
     u32 q = n >> 31, mm = m >> 31;
     return {n, (sr & ~0x301u) | (q << 8) | (mm << 9) | (q ^ mm)};
 }
-// One non-restoring division step, written out case by case as the
-// instruction set manual tabulates it (not with the XOR shortcut).
+// One non-restoring division step, written out case by case for each
+// combination of old Q and M (not with the XOR shortcut).
 RegSr m_div1(u32 n, u32 m, u32 sr) {
     bool old_q = sr & 0x100, mbit = sr & 0x200;
     bool q = n >> 31;

@@ -301,7 +301,7 @@ TEST_F(Cpu, IllegalInstructionFrame) {
         cpu.vbr = 0x3000;
         cpu.sr = 0x0F3;
         test_bus_put32(0x3000 + 16, 0x6000);
-        test_bus_put32(0x3000 + 24, 0x6600);  // the slot-illegal vector of other CPUs: unused
+        test_bus_put32(0x3000 + 24, 0x6600);  // vector 6 must not be taken
         u32 sp = cpu.r[15];
         u64 c0 = cpu.cycles;
         EXPECT_EQ(harness_step(&cpu), 0x6000u);
@@ -466,6 +466,32 @@ TEST_F(Cpu, PcIsTheTrapasAddressWhileItPushes) {
         }
     EXPECT_EQ(pushes, 2);
     EXPECT_EQ(cpu.pc, 0x6000u);
+}
+
+// A level raised while a delay slot runs waits for the step to finish: the
+// pushed return address is the branch target, never the slot.
+void raise_on_data_read(const TestBusAccess& acc) {
+    if (acc.kind == 'r' && acc.address == D) sh2_set_irq(watched, 5, 1);
+}
+
+TEST_F(Cpu, NoInterruptBetweenABranchAndItsSlot) {
+    load("branch_steps", 28);  // JSR @R3 / MOV.L @R1,R2
+    cpu.sr = 0;
+    cpu.r[1] = D;
+    cpu.r[3] = snippet_address(29);
+    test_bus_put32(4 * 66, snippet_address(29));
+    u32 sp = cpu.r[15];
+    watched = &cpu;
+    test_bus_set_hook(raise_on_data_read);
+    ASSERT_EQ(sh2_run(&cpu, 1), 0);
+    test_bus_set_hook(nullptr);
+    EXPECT_EQ(cpu.pc, snippet_address(29));
+    EXPECT_EQ(cpu.r[15], sp);
+    EXPECT_EQ(cpu.irl_pending, 1u << 5);
+    ASSERT_EQ(sh2_run(&cpu, cpu.cycles + 1), 0);
+    EXPECT_EQ(cpu.irl_pending, 0u);
+    EXPECT_EQ(cpu.r[15], sp - 8);
+    EXPECT_EQ(test_bus_get32(sp - 8), snippet_address(29));
 }
 
 }  // namespace
