@@ -42,6 +42,14 @@ void set_error(char* err, size_t errlen, const char* message) {
     if (err && errlen) snprintf(err, errlen, "%s", message);
 }
 
+// Frees the record and forgets it as the board's current record too, so no
+// pointer to freed memory is left behind.
+void release_board() {
+    if (board_current() == board) board_set_current(nullptr);
+    free(board);
+    board = nullptr;
+}
+
 }  // namespace
 
 int adapter_validate_rom(const char* archive, char* err, size_t errlen) {
@@ -69,8 +77,7 @@ int adapter_load(const char* archive, char* err, size_t errlen) {
         // A failed load leaves nothing behind: no ROM buffers and no record
         // (the next load allocates a fresh one).
         board_free_roms(board);
-        free(board);
-        board = nullptr;
+        release_board();
         return 0;
     }
     xlate_init();
@@ -173,7 +180,8 @@ const char* find_bios_archive(const char* archive, char* out) {
     snprintf(folder, sizeof folder, "%s", archive ? archive : "");
     const char* slash = strrchr(folder, '/');
     const char* backslash = strrchr(folder, '\\');
-    const char* sep = slash > backslash ? slash : backslash;
+    // Whichever comes later; pointers are only compared when both exist.
+    const char* sep = !slash ? backslash : (backslash && backslash > slash) ? backslash : slash;
     if (sep)
         folder[sep - folder + 1] = '\0';  // the separator stays in the folder
     else
@@ -217,8 +225,7 @@ void adapter_take_bios_argument(int* argc, char** argv) {
 void adapter_shutdown() {
     if (loaded && board) board_free_roms(board);
     loaded = 0;
-    free(board);
-    board = nullptr;
+    release_board();
 }
 
 BoardState* adapter_board() { return board; }

@@ -97,7 +97,7 @@ const char ABOUT_TEXT[] =
     "BIOS set (voxa.zip). No game data comes with this program.\n"
     "\n"
     "Credits and licences:\n"
-    "Frontend font: the built-in bitmap font drawn for this program.\n"
+    "Frontend font: Inter (SIL Open Font License 1.1).\n"
     "SDL2, zlib and minizip: used under the zlib licence.";
 
 }  // namespace

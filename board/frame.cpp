@@ -48,9 +48,9 @@ int run_line_slices(BoardState* b, u64 target) {
             sh2_set_irq(cpu, 9, 1);
             b->next_irl9 += IRL9_CYCLES;
         }
-        // A timer event that a register write placed inside the slice just
-        // run is served as of its own cycle; one that then falls due at
-        // once is served by the next, empty, slice.
+        // A timer event that fell inside the slice just run is served as of
+        // its own cycle; the timer catches up through any later events that
+        // are already due in the same call.
         if (cpu->cycles >= b->frt_next) frt_event(b);
     }
     return 0;

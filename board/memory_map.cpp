@@ -197,8 +197,11 @@ u32 sh2_read16(u32 address) {
         check_idle(b, a);
         return load_be16(b->work_ram + ((a - WORK_RAM_BASE) & ~1u));
     }
-    if (is_byte_wide(a))
-        return (static_cast<u32>(bus_read8_io(b, a & ~1u)) << 8) | bus_read8_io(b, a | 1u);
+    if (is_byte_wide(a)) {
+        // High byte first: reading a port can change the device's state.
+        u32 high = bus_read8_io(b, a & ~1u);
+        return (high << 8) | bus_read8_io(b, a | 1u);
+    }
     u32 word = bus_read32(b, a & ~3u);
     return (a & 2) ? (word & 0xFFFF) : (word >> 16);
 }

@@ -13,8 +13,10 @@ namespace {
 
 constexpr int kScratchSize = 10000;
 // Outputs rendered per decode pass. With the largest increment (512) a pass
-// needs at most kChunk + 1 source samples, far below the scratch size.
-constexpr int kChunk = 2048;
+// needs at most kChunk + 1 source samples, which just fills the scratch
+// buffer; only longer calls are split, so an end fade runs on to the end of
+// any call the scratch buffer can serve in one pass.
+constexpr int kChunk = kScratchSize - 1;
 
 // One voice's decoded source samples; shared by the voices in turn.
 s16 scratch[kScratchSize];
@@ -382,8 +384,8 @@ void ymz_render(BoardState* b, s32* left, s32* right, int count) {
     if (count <= 0) return;
     std::memset(left, 0, static_cast<size_t>(count) * sizeof(s32));
     std::memset(right, 0, static_cast<size_t>(count) * sizeof(s32));
-    // The frame runner asks for at most a scanline's worth; longer requests
-    // are served in passes that each fit the scratch buffer.
+    // The frame runner asks for at most a scanline's worth; requests longer
+    // than one scratch buffer serves are split into passes.
     for (int done = 0; done < count; done += kChunk) {
         int n = count - done < kChunk ? count - done : kChunk;
         for (Ymz280bVoice& v : b->ymz.voices) render_voice(b, &v, left + done, right + done, n);

@@ -64,7 +64,7 @@ static int is_empty_archive(const char* path) {
     FILE* f = fopen(path, "rb");
     if (!f)
         return 0;
-    u8 end[22];
+    u8 end[22] = {};
     int ok = fread(end, 1, sizeof end, f) == sizeof end;
     long comment = end[20] | (end[21] << 8);
     ok = ok && end[0] == 'P' && end[1] == 'K' && end[2] == 5 && end[3] == 6;

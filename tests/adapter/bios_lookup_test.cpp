@@ -61,9 +61,10 @@ TEST_F(BiosLookup, LaterSeparatorDecidesTheFolder) {
     EXPECT_EQ(std::string(find_bios_archive(game.c_str(), out)), dir + "/sub\\voxa.zip");
 }
 
-TEST_F(BiosLookup, BareNameLooksInTheCurrentFolder) {
+TEST_F(BiosLookup, RelativePathsLookBesideTheGameArchive) {
     std::string dir = synth_temp_dir();
     touch(dir + "/voxa.zip");
+    touch(dir + "/roms\\voxa.zip");
     char old[4096];
     ASSERT_NE(getcwd(old, sizeof old), nullptr);
     ASSERT_EQ(chdir(dir.c_str()), 0);
@@ -72,9 +73,13 @@ TEST_F(BiosLookup, BareNameLooksInTheCurrentFolder) {
     std::string got = found ? found : "(none)";
     const char* none = find_bios_archive(nullptr, out);
     std::string got_null = none ? none : "(none)";
+    // A backslash is a separator too, kept with the folder.
+    const char* beside = find_bios_archive("roms\\talvex.zip", out);
+    std::string got_beside = beside ? beside : "(none)";
     ASSERT_EQ(chdir(old), 0);
     EXPECT_EQ(got, "voxa.zip");
     EXPECT_EQ(got_null, "voxa.zip");
+    EXPECT_EQ(got_beside, "roms\\voxa.zip");
 }
 
 TEST_F(BiosLookup, OverlongPathsAreCutNotOverrun) {

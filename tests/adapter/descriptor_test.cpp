@@ -52,6 +52,9 @@ TEST(Descriptor, AboutTextLinesFitTheScreen) {
     std::string about = talvex_adapter.about_text;
     EXPECT_NE(about.find("1998"), std::string::npos);
     EXPECT_NE(about.find("0.1.0"), std::string::npos);
+    // The frontend's built-in font is drawn from this typeface; its licence
+    // asks for this credit.
+    EXPECT_NE(about.find("Inter (SIL Open Font License 1.1)"), std::string::npos);
     size_t start = 0;
     int lines = 0;
     while (start <= about.size()) {

@@ -119,6 +119,7 @@ TEST_F(AdapterOperations, FailedLoadLeavesNothingAllocated) {
     ASSERT_NE(adapter_board(), nullptr);
     EXPECT_EQ(adapter_load("/nonexistent/talvex.zip", err, sizeof err), 0);
     EXPECT_EQ(adapter_board(), nullptr);
+    EXPECT_EQ(board_current(), nullptr) << "the freed record must not stay current";
     EXPECT_EQ(adapter_rom_fingerprint(), 0u);
     u8 buf[ADAPTER_NVRAM_SIZE];
     EXPECT_EQ(adapter_save_nvram(buf, sizeof buf), 0u);

@@ -119,6 +119,139 @@ TEST_F(Snapshots, LayoutHasHeaderEightChunksAndChecksum) {
     EXPECT_EQ(le32(snap, 1061608 + 760051), b->frame_buffer[0]);
 }
 
+// Every field at its offset, with its width: each one gets a value of its
+// own, so a field written out of order, too wide or too narrow shows up.
+TEST_F(Snapshots, EveryFieldHasItsPlaceAndWidth) {
+    BoardState* b = adapter_board();
+    b->cpu.r[15] = 0x0F0F0F0F;
+    b->cpu.macl = 0x11111111;
+    b->cpu.last_ea = 0x22222222;
+    b->cpu.steps = 0x0102030405060708ULL;
+    b->cpu.irl_pending = 0x00008202;
+    b->cpu.onchip_level = -1;
+    b->cpu.onchip_vector = 0x44;
+    b->cpu.nmi_pending = 0x31;
+    b->cpu.idle = 0x34;
+    b->divu_dvsr = 0xD1D1D1D1;
+    b->divu_remainder = 0xD3D3D3D3;
+    b->divu_ovf = 0xA1;
+    b->frt_tocr = 0xA6;
+    b->frt_frc = 0xF1F2;
+    b->frt_ocrb = 0xF5F6;
+    b->frt_last = 0x1112131415161718ULL;
+    b->frt_next = 0x2122232425262728ULL;
+    b->sprite_regs[0] = 0x5E;
+    b->tilemap_regs[127] = 0x7E;
+    b->char_ram[0] = 0xC4;
+    b->palette_cache[1] = 0xCAFEF00D;
+    const u8 control[19] = {0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49, 0x4A,
+                            0x4B, 0x4C, 0x4D, 0x4E, 0x4F, 0x50, 0x51, 0x52, 0x53};
+    memcpy(&b->palette_control, control, sizeof control);
+    b->sprite_bitmap[1] = 0xB1B2;
+    for (int i = 0; i < 32; i++) b->hit.words[i] = (u16)(0x4800 + i);
+    b->ymz.read_latch = 0x88;
+    b->ymz.ext_addr_mid = 0x00EEDD00;
+    b->ymz.ext_addr = 0x00ABCDEF;
+    Ymz280bVoice& v = b->ymz.voices[2];
+    v.mode = 0x15;
+    v.fn = 0x1A5;
+    v.level = 0x17;
+    v.pan = 0x0C;
+    v.start = 0x01234567;
+    v.addr = 0x01BCDEF0;
+    v.adpcm_signal = -2;
+    v.loop_count = 0x99887766;
+    v.gain_left = 0xC8;
+    v.position = 0x1FF;
+    v.prev = -3;
+    v.cur = 0x6543;
+    v.end_flag = 0x1E;
+    b->rtc_regs[15] = 0x0F;
+    b->dip = 0x5D;
+    b->rng = 0x9D14ABD7;
+    b->rtc_base = 0x0000000123456789LL;
+    b->lines_run = 0x31323334353637ULL;
+    b->frames_run = 0x0B0C0D0E0F1011ULL;
+    b->next_irl15 = 0x0A15;
+    b->next_irl11 = 0x0B11;
+    b->next_irl9 = 0x0C09;
+    b->audio_fraction = 0xFEDC;
+
+    std::vector<u8> d = take_snapshot();
+    ASSERT_EQ(d.size(), SNAPSHOT_SIZE);
+    auto at = [&](size_t offset, int bytes) {
+        u64 value = 0;
+        for (int i = bytes - 1; i >= 0; i--) value = value << 8 | d[offset + (size_t)i];
+        return value;
+    };
+    const size_t onch = 168, vid = 1061608, hit = 2128867;
+    struct Expect {
+        const char* name;
+        size_t offset;
+        int bytes;
+        u64 value;
+    };
+    const Expect fields[] = {
+        {"R15", SH2_PAYLOAD + 60, 4, 0x0F0F0F0F},
+        {"MACL", SH2_PAYLOAD + 88, 4, 0x11111111},
+        {"last_ea", SH2_PAYLOAD + 92, 4, 0x22222222},
+        {"steps", SH2_PAYLOAD + 108, 8, 0x0102030405060708ULL},
+        {"irl_pending", SH2_PAYLOAD + 116, 4, 0x00008202},
+        {"onchip_level", SH2_PAYLOAD + 120, 4, 0xFFFFFFFF},
+        {"onchip_vector", SH2_PAYLOAD + 124, 4, 0x44},
+        {"nmi_pending", SH2_PAYLOAD + 128, 1, 0x31},
+        {"idle", SH2_PAYLOAD + 131, 1, 0x34},
+        {"divu_dvsr", onch + 512, 4, 0xD1D1D1D1},
+        {"divu_remainder", onch + 520, 4, 0xD3D3D3D3},
+        {"divu_ovf", onch + 524, 1, 0xA1},
+        {"frt_tocr", onch + 529, 1, 0xA6},
+        {"frt_frc", onch + 530, 2, 0xF1F2},
+        {"frt_ocrb", onch + 534, 2, 0xF5F6},
+        {"frt_last", onch + 536, 8, 0x1112131415161718ULL},
+        {"frt_next", onch + 544, 8, 0x2122232425262728ULL},
+        {"sprite_regs", vid + 16384, 1, 0x5E},
+        {"tilemap_regs", vid + 16448 + 127, 1, 0x7E},
+        {"char_ram", vid + 213216, 1, 0xC4},
+        {"palette_cache", vid + 475360 + 4, 4, 0xCAFEF00D},
+        {"sprite_brightness_on", vid + 606432, 1, 0x41},
+        {"blend_factor_b", vid + 606440, 1, 0x49},
+        {"sprite_layer_on", vid + 606450, 1, 0x53},
+        {"sprite_bitmap", vid + 606451 + 2, 2, 0xB1B2},
+        {"HIT word 27", hit + 54, 2, 0x481B},
+        {"HIT flags", hit + 56, 2, 0x481F},
+        {"HIT overlap 1", hit + 58, 2, 0x481C},
+        {"HIT overlap 3", hit + 62, 2, 0x481E},
+        {"HIT reserved", hit + 64, 1, 0},
+        {"YMZ read_latch", YMZ_PAYLOAD + 7, 1, 0x88},
+        {"YMZ ext_addr_mid", YMZ_PAYLOAD + 12, 4, 0x00EEDD00},
+        {"YMZ ext_addr", YMZ_PAYLOAD + 16, 4, 0x00ABCDEF},
+        {"voice mode", FIRST_VOICE + 140 + 4, 1, 0x15},
+        {"voice fn", FIRST_VOICE + 140 + 5, 2, 0x1A5},
+        {"voice level", FIRST_VOICE + 140 + 7, 1, 0x17},
+        {"voice pan", FIRST_VOICE + 140 + 8, 1, 0x0C},
+        {"voice start", FIRST_VOICE + 140 + 9, 4, 0x01234567},
+        {"voice addr", FIRST_VOICE + 140 + 25, 4, 0x01BCDEF0},
+        {"voice adpcm_signal", FIRST_VOICE + 140 + 29, 4, 0xFFFFFFFE},
+        {"voice loop_count", FIRST_VOICE + 140 + 45, 4, 0x99887766},
+        {"voice gain_left", FIRST_VOICE + 140 + 49, 4, 0xC8},
+        {"voice position", FIRST_VOICE + 140 + 61, 4, 0x1FF},
+        {"voice prev", FIRST_VOICE + 140 + 65, 2, 0xFFFD},
+        {"voice cur", FIRST_VOICE + 140 + 67, 2, 0x6543},
+        {"voice end_flag", FIRST_VOICE + 140 + 69, 1, 0x1E},
+        {"rtc_regs", MISC_PAYLOAD + 15, 1, 0x0F},
+        {"dip", MISC_PAYLOAD + 16, 1, 0x5D},
+        {"rng", MISC_PAYLOAD + 17, 4, 0x9D14ABD7},
+        {"rtc_base", MISC_PAYLOAD + 21, 8, 0x0000000123456789ULL},
+        {"lines_run", MISC_PAYLOAD + 29, 8, 0x31323334353637ULL},
+        {"frames_run", MISC_PAYLOAD + 39, 8, 0x0B0C0D0E0F1011ULL},
+        {"next_irl15", MISC_PAYLOAD + 47, 8, 0x0A15},
+        {"next_irl11", MISC_PAYLOAD + 55, 8, 0x0B11},
+        {"next_irl9", MISC_PAYLOAD + 63, 8, 0x0C09},
+        {"audio_fraction", MISC_PAYLOAD + 71, 4, 0xFEDC},
+    };
+    for (const Expect& f : fields) EXPECT_EQ(at(f.offset, f.bytes), f.value) << f.name;
+}
+
 TEST_F(Snapshots, SaveAndLoadAtOnceChangesNothingButTheInputs) {
     BoardState* live = adapter_board();
     u8* const program = live->program_rom;

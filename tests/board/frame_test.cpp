@@ -171,10 +171,6 @@ TEST_F(FrameRunner, PeriodicLevelsAreRaisedEveryPeriodWithoutSkipOrDrift) {
         EXPECT_EQ(raised, cycles / l.period) << "one raise per elapsed period";
         EXPECT_EQ(l.next, (cycles / l.period + 1) * l.period);
     }
-    // Within the first second: 500, 125 and 15,699 raises.
-    EXPECT_EQ(28636000u / 57272, 500u);
-    EXPECT_EQ(28636000u / 229088, 125u);
-    EXPECT_EQ(28636000u / 1824, 15699u);
 }
 
 TEST_F(FrameRunner, TimerOverflowScheduledInsideASliceIsNotMissed) {

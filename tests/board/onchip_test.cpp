@@ -235,6 +235,14 @@ TEST(OnchipRegisters, PlainStorageReadsBack) {
     EXPECT_EQ(b->onchip_regs[0x107], 10);
     EXPECT_EQ(r32(b.get(), DVDNT), 5u);
 
+    // The mirrors of DVDNTH and DVDNTL read the results but writing them
+    // neither sets the high dividend word nor divides.
+    w32(b.get(), 0xFFFFFF18, 0x11);
+    w32(b.get(), 0xFFFFFF1C, 0x22);
+    EXPECT_EQ(b->onchip_regs[0x11B], 0x11);
+    EXPECT_EQ(r32(b.get(), 0xFFFFFF18), 0u);
+    EXPECT_EQ(r32(b.get(), 0xFFFFFF1C), 5u);
+
     // Bytes behind the timer registers are stored but read as 0.
     w32(b.get(), 0xFFFFFE18, 0xFFFFFFFF);
     EXPECT_EQ(r32(b.get(), 0xFFFFFE18), 0u);

@@ -519,4 +519,17 @@ TEST_F(SpritesTest, ZoomedSpritesAreCutAtTheRightAndBottom)
     EXPECT_EQ(value_at(319, 239), 2u * 16 + 4);
     EXPECT_EQ(drawn_count(), 10 * 5 - 4);  // source (0, 0) is transparent
     EXPECT_EQ(sprite_px(0, 0), 0);
+
+    // Flipped, from beyond the right and bottom edges: 11 half-pixel
+    // sub-steps bring the walk on screen at source column and row 5.
+    e.flags = FLIP_X | FLIP_Y;
+    e.x = at_x(330);
+    e.y = at_y(250);
+    set(0, e);
+    sprites_render(b);
+    EXPECT_EQ(value_at(319, 239), 5u * 16 + 5);
+    EXPECT_EQ(value_at(318, 239), 5u * 16 + 6);
+    EXPECT_EQ(value_at(317, 238), 6u * 16 + 6);
+    EXPECT_EQ(value_at(316, 236), 7u * 16 + 7);
+    EXPECT_EQ(drawn_count(), 21 * 21);  // nothing past the edges, nothing wrapped
 }

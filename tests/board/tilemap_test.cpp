@@ -116,10 +116,11 @@ TEST_F(TilemapTest, RowScrollIsSubtractedAndIndexedByMapRow)
 
 TEST_F(TilemapTest, ColumnScrollMovesColumnsDown)
 {
-    unit_layer(0, 2);  // column scroll
+    unit_layer(0, 2, 1, 16, 0);  // column scroll; screen x 0 is map x 16
     fill_tile8(0, 1, 0x11);
-    set_tile(0, 0, 0, tile_word(1, 0, 0));  // only map rows 0-15, columns 0-15
-    put32(b->line_ram, 3 * 4, 0xFFFF0020);  // bits 15-0 only: 32
+    set_tile(0, 0, 1, tile_word(1, 0, 0));  // only map rows 0-15, columns 16-31
+    put32(b->line_ram, 19 * 4, 0xFFFF0020);  // map column 19, bits 15-0 only: 32
+    put32(b->line_ram, 3 * 4, 64);           // screen column 3's entry must not be used
     render_layer(0);
     EXPECT_EQ(colour_at(0, 3, 31) & 0xff, 0);
     EXPECT_EQ(colour_at(0, 3, 32) & 0xff, 0x11);
@@ -141,6 +142,12 @@ TEST_F(TilemapTest, MapWrapsUnlessNoWrapIsSet)
     EXPECT_EQ(colour_at(0, 0, 0), 0);
     EXPECT_EQ(colour_at(0, 7, 0), 0);
     EXPECT_EQ(ramp_x(colour_at(0, 8, 0)), 0u);
+
+    // Vertically alike: lines above the map stay empty and the walk goes on.
+    unit_layer(0, 0, 1 | 4, 0, -8);
+    render_layer(0);
+    EXPECT_EQ(colour_at(0, 5, 7), 0);
+    EXPECT_EQ(ramp_x(colour_at(0, 5, 8)), 5u);
 
     // Coordinates of 1024 and beyond are outside too.
     unit_layer(0, 0, 1 | 4, 1000, 0);
@@ -193,6 +200,30 @@ TEST_F(TilemapTest, TwentyFourBitStepsTakeTheirSignFromBit23)
     render_layer(0);
     EXPECT_EQ(colour_at(0, 0, 0), 0);
     EXPECT_EQ(ramp_x(colour_at(0, 0, 1)), 28u);
+}
+
+// A quarter turn (stretched twice along the map's X): each screen line walks
+// down a map column. The row scroll then follows the map row under each
+// pixel, i.e. the screen column.
+TEST_F(TilemapTest, QuarterTurnReadsBothStepsOfEachLayer)
+{
+    for (u32 layer = 0; layer < 2; layer++) {
+        SCOPED_TRACE(layer);
+        const u32 y_step_px = layer == 0 ? 0x29 : 0x4d;
+        const u32 x_step_line = layer == 0 ? 0x2d : 0x51;
+        column_ramp(layer);
+        unit_layer(layer);
+        put24(b->tilemap_regs, y_step_px - 4, 0);  // X step per pixel
+        put24(b->tilemap_regs, y_step_px, 0x100);
+        put24(b->tilemap_regs, x_step_line, 0x200);
+        put24(b->tilemap_regs, x_step_line + 4, 0);  // Y step per line
+        put32(b->line_ram, layer * 0x1000 + 37 * 4, 10);
+        render_layer(layer);
+        EXPECT_EQ(ramp_x(colour_at(layer, 0, 50)), 100u);
+        EXPECT_EQ(ramp_x(colour_at(layer, 36, 5)), 10u);
+        EXPECT_EQ(ramp_x(colour_at(layer, 37, 15)), 20u);
+        EXPECT_EQ(ramp_x(colour_at(layer, 38, 15)), 30u);
+    }
 }
 
 TEST_F(TilemapTest, HalfStepMagnifiesTwice)

@@ -282,12 +282,4 @@ TEST_F(Branch, BranchAndSlotAreOneStepOfTheRunLoop) {
     EXPECT_EQ(cpu.cycles, c0 + 3);
 }
 
-TEST_F(Branch, BranchToTheStopAddressStopsAtTheBranch) {
-    load(31);  // JMP @R1
-    cpu.r[1] = 0xFFFFFFFF;
-    EXPECT_EQ(sh2_run(&cpu, cpu.cycles + 100), -1);
-    EXPECT_EQ(sh2_failed_pc(), a);
-    EXPECT_EQ(cpu.pc, a);
-}
-
 }  // namespace

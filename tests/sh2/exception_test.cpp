@@ -158,21 +158,6 @@ TEST_F(Cpu, MaskingIsStrict) {
     EXPECT_EQ(cpu.irl_pending, 1u << 5);
 }
 
-// A pending level is looked at only when the re-check flag is set.
-TEST_F(Cpu, AcceptanceWaitsForTheRecheckFlag) {
-    load("irq_steps", 0);
-    vector(66, 0);
-    cpu.sr = 0;
-    cpu.irl_pending = 1u << 5;
-    cpu.irq_recheck = 0;
-    run_one();
-    run_one();
-    EXPECT_EQ(cpu.pc, a + 4);
-    cpu.irq_recheck = 1;
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(0) + 2);
-}
-
 // Levels 9 and 11 with IMASK 8: 11 first; 9 waits until the handler's RTE
 // asks for a re-check.
 TEST_F(Cpu, HighestLevelFirstThenTheNextAfterRte) {
@@ -344,46 +329,6 @@ TEST_F(Cpu, SleepStates) {
     EXPECT_EQ(cpu.sleep_state, 1);
 }
 
-TEST_F(Cpu, SleepingWithOnlyAMaskedLevelStaysAsleep) {
-    load("irq_steps", 2);
-    vector(66, 0);
-    cpu.sr = 0x050;
-    ASSERT_EQ(sh2_run(&cpu, 50), 0);
-    EXPECT_EQ(cpu.sleep_state, 1);
-    EXPECT_EQ(cpu.cycles, 50u);
-    EXPECT_EQ(cpu.pc, a);
-    u64 steps = cpu.steps;
-    sh2_set_irq(&cpu, 5, 1);  // masked
-    ASSERT_EQ(sh2_run(&cpu, 80), 0);
-    EXPECT_EQ(cpu.cycles, 80u);
-    EXPECT_EQ(cpu.steps, steps);
-    EXPECT_EQ(cpu.sleep_state, 1);
-    EXPECT_EQ(cpu.irl_pending, 1u << 5);
-    ASSERT_EQ(sh2_run(&cpu, 90), 0);
-    EXPECT_EQ(cpu.cycles, 90u);
-    EXPECT_EQ(cpu.steps, steps);
-}
-
-// An interrupt wakes the CPU: the handler returns to the SLEEP, which then
-// moves on.
-TEST_F(Cpu, InterruptWakesASleepingCpu) {
-    load("irq_steps", 2);
-    vector(67, 0);
-    cpu.sr = 0;
-    ASSERT_EQ(sh2_run(&cpu, 20), 0);
-    ASSERT_EQ(cpu.sleep_state, 1);
-    sh2_set_irq(&cpu, 6, 1);
-    ASSERT_EQ(sh2_run(&cpu, 21), 0);  // accepted, handler's first instruction
-    EXPECT_EQ(cpu.sleep_state, 2);
-    EXPECT_EQ(cpu.pc, handler(0) + 2);
-    EXPECT_EQ(test_bus_get32(cpu.r[15]), a);  // the SLEEP's own address
-    ASSERT_EQ(sh2_run(&cpu, 60), 0);
-    EXPECT_EQ(cpu.r[9], 1u);
-    EXPECT_EQ(cpu.r[8], 1u);
-    EXPECT_EQ(cpu.sleep_state, 0);
-    EXPECT_EQ(cpu.r[15], STACK_TOP);
-}
-
 TEST_F(Cpu, NmiWakesASleepingCpu) {
     load("irq_steps", 2);
     vector(11, 0);
@@ -393,17 +338,6 @@ TEST_F(Cpu, NmiWakesASleepingCpu) {
     ASSERT_EQ(sh2_run(&cpu, 21), 0);
     EXPECT_EQ(cpu.sleep_state, 2);
     EXPECT_EQ(cpu.pc, handler(0) + 2);
-}
-
-TEST_F(Cpu, IdleCpuSkipsTheSliceUntilALevelIsRaised) {
-    load("irq_steps", 0);
-    cpu.idle = 1;
-    ASSERT_EQ(sh2_run(&cpu, 100), 0);
-    EXPECT_EQ(cpu.cycles, 100u);
-    EXPECT_EQ(cpu.pc, a);
-    sh2_set_irq(&cpu, 1, 1);  // masked, but it ends the idle wait
-    ASSERT_EQ(sh2_run(&cpu, 101), 0);
-    EXPECT_EQ(cpu.pc, a + 2);
 }
 
 // The record's pc is the address of the instruction whose bus accesses are

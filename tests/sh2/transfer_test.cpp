@@ -3,6 +3,9 @@
 // address left in last_ea, and the cycles charged.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+
 #include "sh2_harness.h"
 #include "test_bus.h"
 
@@ -304,3 +307,38 @@ TEST(TransferOrder, PreDecrementWritesOnceAtTheNewAddress) {
 }
 
 }  // namespace
+
+// Every operation type on its own: the cycles it adds beyond the step's
+// one, and whether it notes its data address in last_ea. Only the
+// memory-addressing forms note it; the post-increment loads, the
+// pre-decrement MOVs and the two MACs leave it alone.
+TEST(OperationTable, ExtraCyclesAndLastEaOfEveryType) {
+    std::array<u32, 129> extra{};
+    for (u32 t : {5u, 41u, 48u, 54u, 67u, 79u}) extra[t] = 1;
+    for (u32 t : {12u, 58u, 63u, 70u, 83u, 123u, 124u, 125u, 126u}) extra[t] = 2;
+    extra[74] = 3;
+    std::array<bool, 129> notes{};
+    for (u32 t : {2u,  3u,  4u,  9u,   10u,  11u,  21u,  22u,  23u,  24u,  53u,  54u,  57u,  58u,
+                  66u, 67u, 69u, 70u,  74u,  78u,  79u,  82u,  83u,  88u,  89u,  90u,  91u,  106u,
+                  107u, 108u, 109u, 111u, 112u, 113u, 114u, 115u, 116u, 117u, 118u, 123u, 124u, 125u,
+                  126u, 127u})
+        notes[t] = true;
+
+    std::array<u32, 129> opcode{};
+    for (u32 op = 0xFFFF; op > 0; op--) opcode[sh2_decode_table()[op].op_type] = op;
+    for (u32 t = 1; t <= 128; t++) {
+        SCOPED_TRACE("type " + std::to_string(t));
+        ASSERT_NE(opcode[t], 0u);
+        test_bus_reset();
+        Sh2State cpu{};
+        for (u32& r : cpu.r) r = D;
+        cpu.r[0] = 0;
+        cpu.gbr = cpu.vbr = D;
+        cpu.sr = 0xF0;
+        cpu.pc = PROGRAM_BASE;
+        cpu.last_ea = KEEP;
+        EXPECT_EQ(sh2_execute(&cpu, &sh2_decode_table()[opcode[t]], PROGRAM_BASE + 2), 1);
+        EXPECT_EQ(cpu.cycles, extra[t]);
+        EXPECT_EQ(cpu.last_ea != KEEP, notes[t]);
+    }
+}
