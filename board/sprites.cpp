@@ -120,7 +120,7 @@ void walk_axis(s64 p, s64 dp, s64 ds, int size, int limit, Axis& axis)
         p += n * dp;
         s += n * ds;
     } else if (dp < 0 && p >= limit_fx) {
-        const s64 n = (p - limit_fx) / -dp;
+        const s64 n = (p - limit_fx) / -dp + 1;
         p += n * dp;
         s += n * ds;
     }
