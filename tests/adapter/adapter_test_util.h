@@ -18,23 +18,21 @@ inline std::string test_program(const char* name) {
     return std::string(TEST_PROGRAM_DIR) + "/" + name + ".bin";
 }
 
-// A good set (BIOS archive "voxa.zip" beside the game archive) that boots
-// the named test program.
+// A good set, with "voxa.zip" beside the game archive, booting the program.
 inline const SynthSetPaths& program_set(const char* name) {
     return synth_standard_set(test_program(name).c_str(), TEST_PROGRAM_BASE, TEST_STACK);
 }
 
-// The frame_loop program again, with one word of the program ROM changed:
-// a different ROM set with a different fingerprint. (Every synthetic member
-// has its table CRC, so only the interleaved program ROM can tell two
-// synthetic sets apart.)
+// frame_loop with one word of the program ROM changed: another fingerprint.
+// (Every member keeps its table CRC, so only the interleaved program ROM
+// tells two synthetic sets apart.)
 inline const SynthSetPaths& other_romset() {
-    return synth_cached_set("frame_loop, other program ROM", [](SyntheticRomset* set) {
+    return synth_cached_set("frame_loop, other program ROM", [](SyntheticRomset* set) -> int {
         const u8 marker[4] = {0x12, 0x34, 0x56, 0x78};
         std::string program = test_program("frame_loop");
-        if (!synth_place_file(set, TEST_PROGRAM_BASE, program.c_str())) return 0;
         synth_set_reset_vectors(set, TEST_PROGRAM_BASE, TEST_STACK);
-        return synth_place(set, 0x04100000, marker, sizeof marker);
+        return synth_place_file(set, TEST_PROGRAM_BASE, program.c_str()) &&
+               synth_place(set, 0x04100000, marker, sizeof marker);
     });
 }
 

@@ -15,89 +15,46 @@ constexpr u32 INPUT_TEST = 0x200000;
 
 using AdapterOperations = AdapterTest;
 
-TEST_F(AdapterOperations, NothingLoadedMeansEveryOperationIsHarmless) {
-    EXPECT_EQ(adapter_board(), nullptr);
-    adapter_set_inputs(0);  // the menu clears the inputs before any load
-    adapter_unload();
-    EXPECT_EQ(adapter_rom_fingerprint(), 0u);
-    u8 buf[ADAPTER_NVRAM_SIZE];
-    EXPECT_EQ(adapter_save_nvram(buf, sizeof buf), 0u);
-    EXPECT_EQ(adapter_load_nvram(buf, sizeof buf), 0);
-    EXPECT_EQ(adapter_nvram_dirty(), 0);
-    size_t size = 1;
-    EXPECT_EQ(adapter_save_snapshot(&size), nullptr);
-    EXPECT_EQ(size, 0u);
-}
-
-TEST_F(AdapterOperations, LoadRunsTheProgramFromReset) {
+TEST_F(AdapterOperations, LoadAndResetRunTheProgramFromReset) {
     load_or_fail(program_set("frame_loop"));
-    ASSERT_NE(adapter_board(), nullptr);
     EXPECT_EQ(adapter_board()->region, 'U');
-    EXPECT_NE(adapter_rom_fingerprint(), 0u);
-
     FrameRecord first = run_recorded_frame();
     EXPECT_EQ(first.result, 0);
-    // 240 lines after a reset, then whole frames of 262 lines.
-    EXPECT_EQ(first.samples, 1334);
+    EXPECT_EQ(first.samples, 1334) << "240 lines after a reset";
     EXPECT_GT(work_word(8), 1000u) << "the main loop should have run";
-    for (int i = 0; i < 3; i++) {
-        FrameRecord f = run_recorded_frame();
-        EXPECT_EQ(f.result, 0);
-        EXPECT_TRUE(f.samples == 1456 || f.samples == 1457) << f.samples;
-        bool heard = false;
-        for (s16 v : f.audio) heard |= v != 0;
-        EXPECT_TRUE(heard) << "voice 0 loops over the sample ROM";
-    }
-    EXPECT_EQ(work_word(12), 3u) << "one level-5 interrupt per frame after the first";
-
-    // The picture follows the frame count that the program paints with.
-    FrameRecord a = run_recorded_frame();
-    FrameRecord b = run_recorded_frame();
+    FrameRecord a = run_recorded_frame(), b = run_recorded_frame();
+    EXPECT_TRUE(b.samples == 1456 || b.samples == 1457) << b.samples;
+    EXPECT_NE(b.audio, std::vector<s16>(b.audio.size(), 0)) << "voice 0 loops over the sample ROM";
+    EXPECT_EQ(work_word(12), 2u) << "one level-5 interrupt per frame after the first";
+    // The program paints the whole picture with a colour from the frame count.
     EXPECT_NE(a.picture[0], b.picture[0]);
-    EXPECT_EQ(a.picture[0], a.picture[320 * 240 - 1]);
-    EXPECT_EQ(a.picture[0] & 0xFF000000u, 0u);
-}
+    EXPECT_EQ(b.picture[0], b.picture[320 * 240 - 1]);
+    EXPECT_EQ(b.picture[0] & 0xFF000000u, 0u);
 
-TEST_F(AdapterOperations, NullAudioStillCountsSamples) {
-    load_or_fail(program_set("frame_loop"));
-    int samples = -1;
-    char err[64] = "";
-    EXPECT_EQ(adapter_run_frame(nullptr, &samples, err, sizeof err), 0);
-    EXPECT_EQ(samples, 1334);
-}
-
-TEST_F(AdapterOperations, ResetStartsTheProgramAgain) {
-    load_or_fail(program_set("frame_loop"));
-    for (int i = 0; i < 3; i++) run_recorded_frame();
-    EXPECT_EQ(work_word(12), 2u);
     adapter_reset();
     EXPECT_EQ(work_word(12), 0u);
-    FrameRecord f = run_recorded_frame();
-    EXPECT_EQ(f.samples, 1334);
-    EXPECT_EQ(work_word(12), 0u);
+    int samples = -1;
+    char err[64] = "";
+    EXPECT_EQ(adapter_run_frame(nullptr, &samples, err, sizeof err), 0) << "no audio buffer";
+    EXPECT_EQ(samples, 1334);
 }
 
 TEST_F(AdapterOperations, StoppedProgramIsReportedWordForWord) {
     load_or_fail(program_set("stop_after_wait"));
     char err[256] = "";
-    int result = 0;
-    int frames = 0;
+    int result = 0, frames = 0;
     s16 audio[ADAPTER_MAX_AUDIO_FRAMES * 2];
-    while (frames < 40 && result == 0) {
+    for (; frames < 40 && result == 0; frames++) {
         int samples = 0;
         result = adapter_run_frame(audio, &samples, err, sizeof err);
-        frames++;
     }
     ASSERT_EQ(result, 1);
     EXPECT_GE(frames, 3) << "the program waits several frames before it jumps";
     u32 jump = work_word(0x10);
-    EXPECT_GT(jump, TEST_PROGRAM_BASE);
-    EXPECT_LT(jump, TEST_PROGRAM_BASE + 0x100);
+    EXPECT_GT(jump, TEST_PROGRAM_BASE) << "the program records where it jumps";
     char expected[128];
     snprintf(expected, sizeof expected,
-             "The SH-2 program stopped at address %08X (an instruction the runtime cannot "
-             "execute).",
-             jump);
+             "The SH-2 program stopped at address %08X (an instruction the runtime cannot execute).", jump);
     EXPECT_STREQ(err, expected);
     EXPECT_EQ(adapter_board()->cpu.pc, jump) << "the board keeps the failing instruction";
 
@@ -108,74 +65,73 @@ TEST_F(AdapterOperations, StoppedProgramIsReportedWordForWord) {
     EXPECT_STREQ(small, "The SH-2 ");
 }
 
-TEST_F(AdapterOperations, FailedLoadLeavesNothingAllocated) {
+TEST_F(AdapterOperations, LoadsUnloadsAndFingerprints) {
+    // After a good load, a failed one leaves no game loaded.
     char err[512] = "";
-    EXPECT_EQ(adapter_load("/nonexistent/talvex.zip", err, sizeof err), 0);
-    EXPECT_STREQ(err, "Cannot open the game archive \"/nonexistent/talvex.zip\".");
-    EXPECT_EQ(adapter_board(), nullptr);
-
-    // After a good load, a failed one leaves no game loaded either.
     load_or_fail(program_set("frame_loop"));
-    ASSERT_NE(adapter_board(), nullptr);
+    const u32 first = adapter_rom_fingerprint();
+    EXPECT_NE(first, 0u);
     EXPECT_EQ(adapter_load("/nonexistent/talvex.zip", err, sizeof err), 0);
     EXPECT_EQ(adapter_board(), nullptr);
     EXPECT_EQ(board_current(), nullptr) << "the freed record must not stay current";
+    // With nothing loaded every operation is harmless.
+    adapter_set_inputs(0);  // the menu clears the inputs before any load
+    adapter_unload();
     EXPECT_EQ(adapter_rom_fingerprint(), 0u);
     u8 buf[ADAPTER_NVRAM_SIZE];
     EXPECT_EQ(adapter_save_nvram(buf, sizeof buf), 0u);
+    EXPECT_EQ(adapter_load_nvram(buf, sizeof buf), 0);
     EXPECT_EQ(adapter_nvram_dirty(), 0);
+    size_t size = 1;
+    EXPECT_EQ(adapter_save_snapshot(&size), nullptr);
+    EXPECT_EQ(size, 0u);
 
-    // And the next load starts from a fresh record.
-    load_or_fail(program_set("frame_loop"));
+    // The next load starts from a fresh record; the same set has the same
+    // fingerprint, another set another one.
+    load_or_fail(other_romset());
     EXPECT_EQ(run_recorded_frame().samples, 1334);
-}
-
-TEST_F(AdapterOperations, UnloadFreesTheRomsAndKeepsTheRecord) {
+    EXPECT_NE(adapter_rom_fingerprint(), first);
     load_or_fail(program_set("frame_loop"));
+    EXPECT_EQ(adapter_rom_fingerprint(), first);
+
+    // Unloading frees the ROMs and keeps the record; twice is harmless.
     adapter_unload();
     ASSERT_NE(adapter_board(), nullptr);
     EXPECT_EQ(adapter_board()->program_rom, nullptr);
     EXPECT_EQ(adapter_board()->bios_rom, nullptr);
     EXPECT_EQ(adapter_rom_fingerprint(), 0u);
-    adapter_unload();  // twice is harmless
-    load_or_fail(program_set("frame_loop"));
-    EXPECT_NE(adapter_rom_fingerprint(), 0u);
-}
-
-TEST_F(AdapterOperations, FingerprintIsTheSameForTheSameSetAndDiffersForAnother) {
-    load_or_fail(program_set("frame_loop"));
-    u32 first = adapter_rom_fingerprint();
-    load_or_fail(other_romset());
-    u32 other = adapter_rom_fingerprint();
+    adapter_unload();
     load_or_fail(program_set("frame_loop"));
     EXPECT_EQ(adapter_rom_fingerprint(), first);
-    EXPECT_NE(first, other);
 }
 
-TEST_F(AdapterOperations, DipByteForcesBitZeroAndReachesTheProgram) {
+// The program copies the DIP port to work RAM word 0 and the input port to
+// word 4 every pass.
+TEST_F(AdapterOperations, DipSwitchesAndInputsReachTheProgram) {
     const u16 zero = 0x0000;
     adapter_set_dip_switches(&zero);  // before the load: kept by the adapter
-    EXPECT_EQ(adapter_dip_byte(), 0x01);
+    EXPECT_EQ(adapter_dip_byte(), 0x01) << "bit 0 is forced on";
     load_or_fail(program_set("frame_loop"));
     run_recorded_frame();
     EXPECT_EQ(work_word(0), 0xFFFFFF01u);
+    EXPECT_EQ(work_word(4), 0xFFFFFFFFu);
 
     const u16 high_only = 0xFF00;  // only the low byte counts
     adapter_set_dip_switches(&high_only);
     EXPECT_EQ(adapter_dip_byte(), 0x01);
-
     const u16 flip_on = 0xFFFD;  // takes effect at the next port read
     adapter_set_dip_switches(&flip_on);
-    EXPECT_EQ(adapter_dip_byte(), 0xFD);
     run_recorded_frame();
     EXPECT_EQ(work_word(0), 0xFFFFFFFDu);
 
-    // The test switch input clears bit 0 of the DIP port while held.
-    adapter_set_inputs(INPUT_TEST);
+    adapter_set_inputs(INPUT_P1_SHOT | 0x80);  // shot and start, active low
+    run_recorded_frame();
+    EXPECT_EQ(work_word(4), 0xFFFFFFFFu & ~(1u << 28) & ~(1u << 8));
+    adapter_set_inputs(INPUT_TEST);  // clears bit 0 of the DIP port while held
     run_recorded_frame();
     EXPECT_EQ(work_word(0), 0xFFFFFFFCu);
 
-    // The byte survives a reset and another load.
+    // The DIP byte survives a reset and another load.
     adapter_set_inputs(0);
     adapter_reset();
     run_recorded_frame();
@@ -185,40 +141,25 @@ TEST_F(AdapterOperations, DipByteForcesBitZeroAndReachesTheProgram) {
     EXPECT_EQ(work_word(0), 0xFFFFFFFDu);
 }
 
-TEST_F(AdapterOperations, InputsReachTheProgramActiveLow) {
-    load_or_fail(program_set("frame_loop"));
-    run_recorded_frame();
-    EXPECT_EQ(work_word(4), 0xFFFFFFFFu);
-    adapter_set_inputs(INPUT_P1_SHOT | 0x80);  // shot and start
-    run_recorded_frame();
-    EXPECT_EQ(work_word(4), 0xFFFFFFFFu & ~(1u << 28) & ~(1u << 8));
-}
-
-TEST_F(AdapterOperations, NvramSizesAreExact) {
+TEST_F(AdapterOperations, NvramSizesAreExactAndDirtyFollowsTheGame) {
     load_or_fail(program_set("frame_loop"));
     std::vector<u8> buf(ADAPTER_NVRAM_SIZE + 1, 0x5A);
     EXPECT_EQ(adapter_save_nvram(buf.data(), ADAPTER_NVRAM_SIZE - 1), 0u);
     EXPECT_EQ(buf[0], 0x5A) << "nothing copied on refusal";
     EXPECT_EQ(adapter_load_nvram(buf.data(), ADAPTER_NVRAM_SIZE + 1), 0);
     EXPECT_EQ(adapter_load_nvram(buf.data(), ADAPTER_NVRAM_SIZE - 1), 0);
-    EXPECT_EQ(adapter_board()->nvram[0], 0xFF) << "a fresh load fills backup RAM with 0xFF";
     EXPECT_EQ(adapter_save_nvram(buf.data(), buf.size()), ADAPTER_NVRAM_SIZE);
-    for (size_t i = 0; i < ADAPTER_NVRAM_SIZE; i++) ASSERT_EQ(buf[i], 0xFF) << i;
+    for (size_t i = 0; i < ADAPTER_NVRAM_SIZE; i++) ASSERT_EQ(buf[i], 0xFF) << "a fresh load fills with 0xFF";
     EXPECT_EQ(buf[ADAPTER_NVRAM_SIZE], 0x5A) << "no byte past the backup RAM";
-}
 
-TEST_F(AdapterOperations, NvramDirtyFollowsTheGameWritesSinceLastSaveOrLoad) {
     // Right after a load that restores nothing, backup RAM (all 0xFF)
-    // differs from the shadow of an earlier save of other contents.
-    load_or_fail(program_set("frame_loop"));
+    // differs from the shadow of an earlier load of other contents.
     std::vector<u8> pattern(ADAPTER_NVRAM_SIZE);
     for (size_t i = 0; i < pattern.size(); i++) pattern[i] = (u8)(i * 7);
     ASSERT_EQ(adapter_load_nvram(pattern.data(), pattern.size()), 1);
     load_or_fail(program_set("frame_loop"));
     EXPECT_EQ(adapter_nvram_dirty(), 1);
-
-    std::vector<u8> saved(ADAPTER_NVRAM_SIZE);
-    ASSERT_EQ(adapter_save_nvram(saved.data(), saved.size()), ADAPTER_NVRAM_SIZE);
+    ASSERT_EQ(adapter_save_nvram(buf.data(), buf.size()), ADAPTER_NVRAM_SIZE);
     EXPECT_EQ(adapter_nvram_dirty(), 0);
 
     // The program mirrors the input port into backup RAM: no inputs keep
@@ -228,10 +169,8 @@ TEST_F(AdapterOperations, NvramDirtyFollowsTheGameWritesSinceLastSaveOrLoad) {
     adapter_set_inputs(INPUT_P1_SHOT);
     run_recorded_frame();
     EXPECT_EQ(adapter_nvram_dirty(), 1);
-    EXPECT_EQ(adapter_board()->nvram[0], 0xEF);
-
-    ASSERT_EQ(adapter_save_nvram(saved.data(), saved.size()), ADAPTER_NVRAM_SIZE);
-    EXPECT_EQ(saved[0], 0xEF);
+    ASSERT_EQ(adapter_save_nvram(buf.data(), buf.size()), ADAPTER_NVRAM_SIZE);
+    EXPECT_EQ(buf[0], 0xEF);
     EXPECT_EQ(adapter_nvram_dirty(), 0);
 
     ASSERT_EQ(adapter_load_nvram(pattern.data(), pattern.size()), 1);

@@ -4,21 +4,20 @@
 #include <gtest/gtest.h>
 
 #include "sh2_harness.h"
-#include "test_bus.h"
 
 namespace {
 
 constexpr u32 D = 0x40000;
 
+// irq_steps.s: snippets 8 and 9 are handlers starting with a NOP.
 u32 handler(u32 k) { return snippet_address(8 + k); }
 
 class Cpu : public ::testing::Test {
 protected:
     void load(const char* program, u32 snippet) {
-        ASSERT_TRUE(harness_load_snippet(&cpu, program, snippet));
+        ASSERT_TRUE(harness_load(&cpu, program, snippet));
         a = cpu.pc;
     }
-    // Vector v (VBR 0) points at handler k.
     void vector(u32 v, u32 k) { test_bus_put32(4 * v, handler(k)); }
     // Runs the loop for at least one cycle: acceptance, then one instruction.
     void run_one() { ASSERT_EQ(sh2_run(&cpu, cpu.cycles + 1), 0); }
@@ -33,58 +32,43 @@ TEST_F(Cpu, ResetClearsTheRecordAndLoadsPcThenSp) {
     for (u32 i = 0; i < sizeof cpu; i++) reinterpret_cast<u8*>(&cpu)[i] = 0xA5;
     test_bus_log(true);
     sh2_reset(&cpu);
-    for (int i = 0; i < 15; i++) EXPECT_EQ(cpu.r[i], 0u) << i;
-    EXPECT_EQ(cpu.r[15], 0x00ABCDE0u);
+    for (int i = 0; i < 16; i++) EXPECT_EQ(cpu.r[i], i == 15 ? 0x00ABCDE0u : 0u) << i;
     EXPECT_EQ(cpu.pc, 0x00001234u);
     EXPECT_EQ(cpu.sr, 0xF0u);
-    EXPECT_EQ(cpu.pr | cpu.gbr | cpu.vbr | cpu.mach | cpu.macl | cpu.last_ea | cpu.reserved, 0u);
-    EXPECT_EQ(cpu.cycles, 0u);
-    EXPECT_EQ(cpu.steps, 0u);
-    EXPECT_EQ(cpu.irl_pending, 0u);
+    EXPECT_EQ(cpu.pr | cpu.gbr | cpu.vbr | cpu.mach | cpu.macl | cpu.last_ea | cpu.reserved | cpu.irl_pending, 0u);
+    EXPECT_EQ(cpu.cycles | cpu.steps | cpu.onchip_vector, 0u);
     EXPECT_EQ(cpu.onchip_level, -1);
-    EXPECT_EQ(cpu.onchip_vector, 0u);
     EXPECT_EQ(cpu.nmi_pending | cpu.sleep_state | cpu.irq_recheck | cpu.idle, 0);
-    const auto& log = test_bus_accesses();
+    const auto& log = test_bus_accesses();  // PC, then SP
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].address, 0u);
-    EXPECT_EQ(log[0].size, 4);
-    EXPECT_EQ(log[1].address, 4u);
-    EXPECT_EQ(log[1].size, 4);
+    EXPECT_TRUE(log[0].address == 0 && log[0].size == 4 && log[1].address == 4 && log[1].size == 4);
 }
 
 TEST_F(Cpu, RaisingAndWithdrawingLevels) {
     load("irq_steps", 0);
     cpu.idle = 1;
     sh2_set_irq(&cpu, 5, 1);
-    EXPECT_EQ(cpu.irl_pending, 1u << 5);
-    EXPECT_EQ(cpu.irq_recheck, 1);
-    EXPECT_EQ(cpu.idle, 0);
-    // Raising a level already pending clears idle but asks for no re-check.
+    EXPECT_TRUE(cpu.irl_pending == 1u << 5 && cpu.irq_recheck == 1 && cpu.idle == 0);
+    // Raising a level already pending ends an idle wait but asks for no re-check.
     cpu.irq_recheck = 0;
     cpu.idle = 1;
     sh2_set_irq(&cpu, 5, 1);
-    EXPECT_EQ(cpu.idle, 0);
-    EXPECT_EQ(cpu.irq_recheck, 0);
+    EXPECT_TRUE(cpu.idle == 0 && cpu.irq_recheck == 0);
     // Withdrawing clears the bit and leaves the re-check flag alone.
     sh2_set_irq(&cpu, 5, 0);
-    EXPECT_EQ(cpu.irl_pending, 0u);
-    EXPECT_EQ(cpu.irq_recheck, 0);
-    // Level 31 is the top bit.
+    EXPECT_TRUE(cpu.irl_pending == 0 && cpu.irq_recheck == 0);
     sh2_set_irq(&cpu, 31, 1);
     EXPECT_EQ(cpu.irl_pending, 0x80000000u);
     // On-chip posts: level 0 asks for a re-check, -1 does not.
     cpu.irq_recheck = 0;
     sh2_set_onchip_irq(&cpu, -1, 0x44);
-    EXPECT_EQ(cpu.irq_recheck, 0);
-    EXPECT_EQ(cpu.onchip_level, -1);
+    EXPECT_TRUE(cpu.irq_recheck == 0 && cpu.onchip_level == -1);
     sh2_set_onchip_irq(&cpu, 0, 0xFFFFFFFF);
-    EXPECT_EQ(cpu.irq_recheck, 1);
-    EXPECT_EQ(cpu.onchip_level, 0);
-    EXPECT_EQ(cpu.onchip_vector, 0xFFFFFFFFu);
+    EXPECT_TRUE(cpu.irq_recheck == 1 && cpu.onchip_level == 0 && cpu.onchip_vector == 0xFFFFFFFFu);
 }
 
-// Acceptance pushes SR then PC, sets IMASK to the level, clears the
-// accepted level, costs no cycles and starts the handler in the same call.
+// Acceptance pushes SR then PC, sets IMASK to the level, costs no cycles
+// and starts the handler in the same call.
 TEST_F(Cpu, AcceptingAnExternalLevel) {
     load("irq_steps", 0);
     vector(66, 0);
@@ -96,336 +80,149 @@ TEST_F(Cpu, AcceptingAnExternalLevel) {
     EXPECT_EQ(cpu.pc, handler(0) + 2);
     EXPECT_EQ(cpu.cycles, 1u);  // the handler's NOP only
     EXPECT_EQ(cpu.sr, 0x351u);
-    EXPECT_EQ(cpu.irl_pending, 0u);
-    EXPECT_EQ(cpu.irq_recheck, 0);
-    EXPECT_EQ(cpu.r[15], sp - 8);
     const auto& log = test_bus_accesses();
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[0].kind, 'w');
-    EXPECT_EQ(log[0].address, sp - 4);
-    EXPECT_EQ(log[0].value, 0x301u);
-    EXPECT_EQ(log[1].kind, 'w');
-    EXPECT_EQ(log[1].address, sp - 8);
-    EXPECT_EQ(log[1].value, a);
+    EXPECT_TRUE(log[0].kind == 'w' && log[0].address == sp - 4 && log[0].value == 0x301u);
+    EXPECT_TRUE(log[1].kind == 'w' && log[1].address == sp - 8 && log[1].value == a);
 }
 
-TEST_F(Cpu, VectorIsSixtyFourPlusHalfTheLevel) {
-    const u32 levels[][2] = {{1, 64}, {2, 65}, {5, 66}, {9, 68}, {11, 69}, {14, 71}, {15, 71}};
-    for (auto lv : levels) {
-        SCOPED_TRACE(lv[0]);
+// Which request is accepted: vector 64 + level / 2, strictly above IMASK
+// (which saturates at 15), the higher level first, on-chip winning a tie,
+// NMI regardless of the mask. The CPU sleeps, and only an acceptance wakes it.
+TEST_F(Cpu, AcceptanceOrderAndMasking) {
+    const struct {
+        const char* what;
+        u32 sr, levels;
+        int onchip_level;
+        u32 onchip_vector, nmi, vector;  // vector 0: nothing accepted
+        u32 want_sr, want_pending;
+        int want_onchip;
+    } cases[] = {
+        {"level 1", 0, 1u << 1, -1, 0, 0, 64, 0x10, 0, -1},
+        {"level 2", 0, 1u << 2, -1, 0, 0, 65, 0x20, 0, -1},
+        {"level 5", 0, 1u << 5, -1, 0, 0, 66, 0x50, 0, -1},
+        {"level 9", 0, 1u << 9, -1, 0, 0, 68, 0x90, 0, -1},
+        {"level 14", 0, 1u << 14, -1, 0, 0, 71, 0xE0, 0, -1},
+        {"level 15", 0, 1u << 15, -1, 0, 0, 71, 0xF0, 0, -1},
+        {"level 20 above IMASK 15", 0xF0, 1u << 20, -1, 0, 0, 74, 0xF0, 0, -1},
+        {"level 15 under IMASK 15", 0xF0, 1u << 15, -1, 0, 0, 0, 0xF0, 1u << 15, -1},
+        {"level 5 under IMASK 5", 0x50, 1u << 5, -1, 0, 0, 0, 0x50, 1u << 5, -1},
+        {"levels 5 and 6 under IMASK 5", 0x51, (1u << 5) | (1u << 6), -1, 0, 0, 67, 0x61, 1u << 5, -1},
+        {"levels 9 and 11", 0x80, (1u << 9) | (1u << 11), -1, 0, 0, 69, 0xB0, 1u << 9, -1},
+        {"on-chip wins a tie", 0, 1u << 9, 9, 0x50, 0, 0x50, 0x90, 1u << 9, -1},
+        {"higher external beats on-chip", 0, 1u << 11, 9, 0x50, 0, 69, 0xB0, 0, 9},
+        {"on-chip level 0 never", 0, 0, 0, 0x42, 0, 0, 0, 0, 0},
+        {"on-chip alone", 0, 0, 3, 0x42, 0, 0x42, 0x30, 0, -1},
+        {"NMI ignores the mask", 0xF1, 0, -1, 0, 1, 11, 0xF1, 0, -1},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
         load("irq_steps", 0);
-        for (u32 v = 64; v < 72; v++) test_bus_put32(4 * v, 0);
-        vector(lv[1], 1);
-        cpu.sr = 0;
-        sh2_set_irq(&cpu, lv[0], 1);
+        if (k.vector) vector(k.vector, 1);
+        cpu.sr = k.sr;
+        for (u32 l = 0; l < 32; l++)
+            if ((k.levels >> l) & 1) sh2_set_irq(&cpu, l, 1);
+        if (k.onchip_level >= 0) sh2_set_onchip_irq(&cpu, k.onchip_level, k.onchip_vector);
+        cpu.nmi_pending = k.nmi;
+        cpu.irq_recheck = 1;
+        cpu.sleep_state = 1;
+        u32 sp = cpu.r[15];
         run_one();
-        EXPECT_EQ(cpu.pc, handler(1) + 2);
-        EXPECT_EQ((cpu.sr >> 4) & 15, lv[0]);
+        EXPECT_EQ(cpu.pc, k.vector ? handler(1) + 2 : a);
+        EXPECT_EQ(cpu.sleep_state, k.vector ? 2 : 1);
+        EXPECT_EQ(cpu.sr, k.want_sr);
+        EXPECT_EQ(cpu.irl_pending, k.want_pending);
+        EXPECT_EQ(cpu.onchip_level, k.want_onchip);
+        EXPECT_EQ(cpu.nmi_pending, 0);
+        EXPECT_EQ(cpu.irq_recheck, 0);
+        EXPECT_EQ(cpu.r[15], k.vector ? sp - 8 : sp);
+        EXPECT_EQ(test_bus_get32(sp - 4), k.vector ? k.sr : 0u);
     }
 }
 
-// Levels above 15 exist on the bus: IMASK saturates at 15.
-TEST_F(Cpu, LevelAboveFifteenSetsMaskFifteen) {
-    load("irq_steps", 0);
-    vector(64 + 20 / 2, 2);
-    cpu.sr = 0x0F0;
-    sh2_set_irq(&cpu, 20, 1);
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(2) + 2);
-    EXPECT_EQ(cpu.sr & 0xF0, 0xF0u);
-    EXPECT_EQ(cpu.irl_pending, 0u);
-}
-
-TEST_F(Cpu, MaskingIsStrict) {
-    // IMASK 15: not even level 15 gets in, and it stays pending.
-    load("irq_steps", 0);
-    vector(71, 0);
-    sh2_set_irq(&cpu, 15, 1);
-    run_one();
-    EXPECT_EQ(cpu.pc, a + 2);
-    EXPECT_EQ(cpu.irl_pending, 1u << 15);
-    // IMASK 5: level 5 waits, level 6 is taken.
-    load("irq_steps", 0);
-    vector(66, 0);
-    vector(67, 1);
-    cpu.sr = 0x050;
-    sh2_set_irq(&cpu, 5, 1);
-    run_one();
-    EXPECT_EQ(cpu.pc, a + 2);
-    sh2_set_irq(&cpu, 6, 1);
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(1) + 2);
-    EXPECT_EQ(cpu.irl_pending, 1u << 5);
-}
-
-// Levels 9 and 11 with IMASK 8: 11 first; 9 waits until the handler's RTE
-// asks for a re-check.
-TEST_F(Cpu, HighestLevelFirstThenTheNextAfterRte) {
-    load("irq_steps", 0);
-    vector(68, 0);
-    vector(69, 1);
-    cpu.sr = 0x080;
-    sh2_set_irq(&cpu, 9, 1);
-    sh2_set_irq(&cpu, 11, 1);
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(1) + 2);
-    EXPECT_EQ(cpu.sr & 0xF0, 0xB0u);
-    EXPECT_EQ(cpu.irl_pending, 1u << 9);
-    run_one();  // ADD
-    run_one();  // RTE back to the main loop, IMASK 8 again
-    EXPECT_EQ(cpu.pc, a);
-    EXPECT_EQ(cpu.sr & 0xF0, 0x80u);
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(0) + 2);
-    EXPECT_EQ(cpu.irl_pending, 0u);
-}
-
-TEST_F(Cpu, OnChipRequestWinsATie) {
-    load("irq_steps", 0);
-    vector(68, 0);
-    vector(0x50, 1);
-    cpu.sr = 0;
-    sh2_set_irq(&cpu, 9, 1);
-    sh2_set_onchip_irq(&cpu, 9, 0x50);
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(1) + 2);
-    EXPECT_EQ(cpu.onchip_level, -1);
-    EXPECT_EQ(cpu.irl_pending, 1u << 9);
-    EXPECT_EQ(cpu.sr & 0xF0, 0x90u);
-}
-
-TEST_F(Cpu, HigherExternalLevelBeatsOnChip) {
-    load("irq_steps", 0);
-    vector(69, 0);
-    vector(0x50, 1);
-    cpu.sr = 0;
-    sh2_set_onchip_irq(&cpu, 9, 0x50);
-    sh2_set_irq(&cpu, 11, 1);
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(0) + 2);
-    EXPECT_EQ(cpu.onchip_level, 9);
-    EXPECT_EQ(cpu.irl_pending, 0u);
-}
-
-TEST_F(Cpu, OnChipRequestAloneAndLevelZero) {
-    load("irq_steps", 0);
-    vector(0x42, 3);
-    sh2_set_onchip_irq(&cpu, 0, 0x42);  // level 0: never above IMASK
-    cpu.sr = 0;
-    run_one();
-    EXPECT_EQ(cpu.pc, a + 2);
-    EXPECT_EQ(cpu.irq_recheck, 0);
-    sh2_set_onchip_irq(&cpu, 3, 0x42);
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(3) + 2);
-    EXPECT_EQ(cpu.sr & 0xF0, 0x30u);
-}
-
-TEST_F(Cpu, NmiIgnoresTheMask) {
-    load("irq_steps", 0);
-    vector(11, 4);
-    cpu.sr = 0x0F1;
-    cpu.nmi_pending = 1;
-    cpu.irq_recheck = 1;
-    u32 sp = cpu.r[15];
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(4) + 2);
-    EXPECT_EQ(cpu.nmi_pending, 0);
-    EXPECT_EQ(cpu.sr, 0x0F1u);
-    EXPECT_EQ(test_bus_get32(sp - 4), 0x0F1u);
-    EXPECT_EQ(test_bus_get32(sp - 8), a);
-}
-
-// LDC to SR re-opens the gate: a level that was masked is taken right after.
-TEST_F(Cpu, LdcToSrTriggersARecheck) {
-    load("irq_steps", 1);
-    vector(66, 0);
-    sh2_set_irq(&cpu, 5, 1);
-    run_one();  // checked while IMASK 15; then LDC R1,SR
-    EXPECT_EQ(cpu.pc, a + 2);
-    EXPECT_EQ(cpu.sr, 0u);
-    run_one();
-    EXPECT_EQ(cpu.pc, handler(0) + 2);
-    EXPECT_EQ(test_bus_get32(cpu.r[15] + 4), 0u);     // the SR that LDC loaded
-    EXPECT_EQ(test_bus_get32(cpu.r[15]), a + 2);
-}
-
-TEST_F(Cpu, TrapaFrame) {
-    const u32 imms[][2] = {{24, 0x20}, {25, 0xFF}};
-    for (auto t : imms) {
-        SCOPED_TRACE(t[1]);
-        load("branch_steps", t[0]);
+TEST_F(Cpu, TrapaAndIllegalInstructionFrames) {
+    // Snippets: TRAPA #0x20, TRAPA #255, then the opcodes 0xFFFF and 0x0000.
+    const u32 cases[][3] = {{24, 0x20, 8}, {25, 0xFF, 8}, {26, 4, 6}, {27, 4, 6}};  // snippet, vector, cycles
+    for (auto k : cases) {
+        SCOPED_TRACE(k[0]);
+        load("branch_steps", k[0]);
         cpu.vbr = 0x3000;
         cpu.sr = 0x213;
-        test_bus_put32(0x3000 + 4 * t[1], 0x6000);
-        u32 sp = cpu.r[15];
-        test_bus_log(true);
-        u64 c0 = cpu.cycles;
-        EXPECT_EQ(harness_step(&cpu), 0x6000u);
-        EXPECT_EQ(cpu.cycles - c0, 8u);
-        EXPECT_EQ(cpu.last_ea, 0x3000 + 4 * t[1]);
-        EXPECT_EQ(cpu.r[15], sp - 8);
-        EXPECT_EQ(cpu.sr, 0x213u);
-        const auto& log = test_bus_accesses();
-        ASSERT_EQ(log.size(), 4u);  // fetch, SR, return address, vector
-        EXPECT_EQ(log[1].kind, 'w');
-        EXPECT_EQ(log[1].address, sp - 4);
-        EXPECT_EQ(log[1].value, 0x213u);
-        EXPECT_EQ(log[2].kind, 'w');
-        EXPECT_EQ(log[2].address, sp - 8);
-        EXPECT_EQ(log[2].value, a + 2);
-        EXPECT_EQ(log[3].kind, 'r');
-        EXPECT_EQ(log[3].address, 0x3000 + 4 * t[1]);
-    }
-}
-
-TEST_F(Cpu, IllegalInstructionFrame) {
-    for (u32 snippet : {26u, 27u}) {  // 0xFFFF and 0x0000
-        SCOPED_TRACE(snippet);
-        load("branch_steps", snippet);
-        cpu.vbr = 0x3000;
-        cpu.sr = 0x0F3;
-        test_bus_put32(0x3000 + 16, 0x6000);
+        test_bus_put32(0x3000 + 4 * k[1], 0x6000);
         test_bus_put32(0x3000 + 24, 0x6600);  // vector 6 must not be taken
         u32 sp = cpu.r[15];
-        u64 c0 = cpu.cycles;
+        test_bus_log(true);
         EXPECT_EQ(harness_step(&cpu), 0x6000u);
-        EXPECT_EQ(cpu.cycles - c0, 6u);
-        EXPECT_EQ(test_bus_get32(sp - 4), 0x0F3u);
-        EXPECT_EQ(test_bus_get32(sp - 8), a);
+        EXPECT_EQ(cpu.cycles, k[2]);
+        EXPECT_TRUE(cpu.r[15] == sp - 8 && cpu.sr == 0x213u);
+        // SR, then the return address (TRAPA's next, an illegal instruction's own), then the vector.
+        const auto& log = test_bus_accesses();
+        ASSERT_EQ(log.size(), 4u);
+        EXPECT_TRUE(log[1].kind == 'w' && log[1].address == sp - 4 && log[1].value == 0x213u);
+        EXPECT_TRUE(log[2].kind == 'w' && log[2].address == sp - 8 && log[2].value == (k[1] == 4 ? a : a + 2));
+        EXPECT_TRUE(log[3].kind == 'r' && log[3].address == 0x3000 + 4 * k[1]);
+        if (k[1] != 4) {
+            EXPECT_EQ(cpu.last_ea, 0x3000 + 4 * k[1]);
+        }
     }
-}
-
-// TRAPA, then an illegal instruction, each handled and returned from with
-// RTE: the program continues where it should, with its stack and SR back.
-TEST_F(Cpu, ExceptionsReturnThroughRte) {
-    load("irq_steps", 3);
-    vector(0x21, 0);
-    test_bus_put32(16, snippet_address(16));
-    cpu.sr = 0x301;
-    ASSERT_EQ(sh2_run(&cpu, 200), 0);
-    EXPECT_EQ(cpu.r[9], 1u);   // TRAPA handler ran once
-    EXPECT_EQ(cpu.r[10], 1u);  // illegal handler ran once
-    EXPECT_EQ(cpu.r[8], 2u);   // both returns landed past their instruction
-    EXPECT_EQ(cpu.r[15], STACK_TOP);
-    EXPECT_EQ(cpu.sr, 0x301u);
 }
 
 TEST_F(Cpu, SleepStates) {
     load("branch_steps", 30);
-    u64 c0 = cpu.cycles;
-    EXPECT_EQ(harness_step(&cpu), a);  // 0 -> 1, stays on the SLEEP
-    EXPECT_EQ(cpu.cycles - c0, 3u);
-    EXPECT_EQ(cpu.sleep_state, 1);
-    EXPECT_EQ(harness_step(&cpu), a);  // 1 stays 1
-    EXPECT_EQ(cpu.sleep_state, 1);
-    cpu.sleep_state = 2;  // woken: moves past
-    EXPECT_EQ(harness_step(&cpu), a + 2);
-    EXPECT_EQ(cpu.sleep_state, 0);
-    // A state out of range (a damaged snapshot) behaves as running.
-    cpu.pc = a;
-    cpu.sleep_state = 7;
-    EXPECT_EQ(harness_step(&cpu), a);
-    EXPECT_EQ(cpu.sleep_state, 1);
-}
-
-TEST_F(Cpu, NmiWakesASleepingCpu) {
-    load("irq_steps", 2);
-    vector(11, 0);
-    ASSERT_EQ(sh2_run(&cpu, 20), 0);
-    cpu.nmi_pending = 1;
-    cpu.irq_recheck = 1;
-    ASSERT_EQ(sh2_run(&cpu, 21), 0);
-    EXPECT_EQ(cpu.sleep_state, 2);
-    EXPECT_EQ(cpu.pc, handler(0) + 2);
+    const int states[][3] = {{0, 1, 0}, {1, 1, 0}, {2, 0, 2}, {7, 1, 0}};  // before, after, pc advance
+    for (auto k : states) {  // 7: out of range (a damaged snapshot), behaves as running
+        cpu.pc = a;
+        cpu.sleep_state = k[0];
+        u64 c0 = cpu.cycles;
+        EXPECT_EQ(harness_step(&cpu), a + k[2]) << k[0];
+        EXPECT_EQ(cpu.sleep_state, k[1]) << k[0];
+        EXPECT_EQ(cpu.cycles - c0, 3u) << k[0];
+    }
 }
 
 // The record's pc is the address of the instruction whose bus accesses are
-// being made; it moves only when the step is over.
+// being made (a delayed branch's while its slot runs, TRAPA's while it
+// pushes); it moves only when the step is over.
 Sh2State* watched = nullptr;
-std::vector<std::pair<u32, u32>> seen;  // (access address, pc at that time)
-void watch(const TestBusAccess& acc) { seen.push_back({acc.address, watched->pc}); }
+u32 watched_pc = 0, watch_hits = 0, watch_wrong = 0;
+void watch(const TestBusAccess& acc) {
+    if (acc.address != D && acc.kind != 'w') return;  // the data read, or TRAPA's pushes
+    watch_hits++;
+    if (watched->pc != watched_pc) watch_wrong++;
+    // A level raised while a slot runs must wait for the end of the step.
+    if (acc.kind == 'r') sh2_set_irq(watched, 5, 1);
+}
 
 TEST_F(Cpu, PcIsTheRunningInstructionsAddress) {
-    load("branch_steps", 29);  // MOV.L @R1,R2
-    cpu.r[1] = D;
-    watched = &cpu;
-    seen.clear();
-    test_bus_set_hook(watch);
-    ASSERT_EQ(sh2_run(&cpu, 1), 0);
-    test_bus_set_hook(nullptr);
-    bool found = false;
-    for (auto& s : seen)
-        if (s.first == D) {
-            found = true;
-            EXPECT_EQ(s.second, a);
-        }
-    EXPECT_TRUE(found);
-    EXPECT_EQ(cpu.pc, a + 2);
-}
-
-TEST_F(Cpu, PcStaysOnTheBranchWhileItsSlotRuns) {
-    load("branch_steps", 28);  // JSR @R3 / MOV.L @R1,R2
-    cpu.r[1] = D;
-    cpu.r[3] = 0x6000;
-    watched = &cpu;
-    seen.clear();
-    test_bus_set_hook(watch);
-    ASSERT_EQ(sh2_run(&cpu, 1), 0);
-    test_bus_set_hook(nullptr);
-    bool found = false;
-    for (auto& s : seen)
-        if (s.first == D) {
-            found = true;
-            EXPECT_EQ(s.second, a);
-        }
-    EXPECT_TRUE(found);
-    EXPECT_EQ(cpu.pc, 0x6000u);
-}
-
-TEST_F(Cpu, PcIsTheTrapasAddressWhileItPushes) {
-    load("branch_steps", 24);
-    test_bus_put32(4 * 0x20, 0x6000);
-    watched = &cpu;
-    seen.clear();
-    u32 sp = cpu.r[15];
-    test_bus_set_hook(watch);
-    ASSERT_EQ(sh2_run(&cpu, 1), 0);
-    test_bus_set_hook(nullptr);
-    int pushes = 0;
-    for (auto& s : seen)
-        if (s.first == sp - 4 || s.first == sp - 8) {
-            pushes++;
-            EXPECT_EQ(s.second, a);
-        }
-    EXPECT_EQ(pushes, 2);
-    EXPECT_EQ(cpu.pc, 0x6000u);
-}
-
-// A level raised while a delay slot runs waits for the step to finish: the
-// pushed return address is the branch target, never the slot.
-void raise_on_data_read(const TestBusAccess& acc) {
-    if (acc.kind == 'r' && acc.address == D) sh2_set_irq(watched, 5, 1);
-}
-
-TEST_F(Cpu, NoInterruptBetweenABranchAndItsSlot) {
-    load("branch_steps", 28);  // JSR @R3 / MOV.L @R1,R2
-    cpu.sr = 0;
-    cpu.r[1] = D;
-    cpu.r[3] = snippet_address(29);
-    test_bus_put32(4 * 66, snippet_address(29));
-    u32 sp = cpu.r[15];
-    watched = &cpu;
-    test_bus_set_hook(raise_on_data_read);
-    ASSERT_EQ(sh2_run(&cpu, 1), 0);
-    test_bus_set_hook(nullptr);
-    EXPECT_EQ(cpu.pc, snippet_address(29));
-    EXPECT_EQ(cpu.r[15], sp);
-    EXPECT_EQ(cpu.irl_pending, 1u << 5);
-    ASSERT_EQ(sh2_run(&cpu, cpu.cycles + 1), 0);
-    EXPECT_EQ(cpu.irl_pending, 0u);
-    EXPECT_EQ(cpu.r[15], sp - 8);
-    EXPECT_EQ(test_bus_get32(sp - 8), snippet_address(29));
+    // MOV.L @R1,R2; JSR @R3 / MOV.L @R1,R2; TRAPA #0x20
+    const u32 cases[][3] = {{29, 1, snippet_address(29) + 2}, {28, 1, 0x6000}, {24, 2, 0x6000}};  // snippet, hits, pc
+    for (auto k : cases) {
+        SCOPED_TRACE(k[0]);
+        load("branch_steps", k[0]);
+        cpu.sr = 0;
+        cpu.r[1] = D;
+        cpu.r[3] = 0x6000;
+        test_bus_put32(4 * 0x20, 0x6000);
+        test_bus_put32(4 * 66, snippet_address(29));
+        u32 sp = cpu.r[15];
+        watched = &cpu;
+        watched_pc = a;
+        watch_hits = watch_wrong = 0;
+        test_bus_set_hook(watch);
+        ASSERT_EQ(sh2_run(&cpu, 1), 0);
+        test_bus_set_hook(nullptr);
+        EXPECT_EQ(watch_hits, k[1]);
+        EXPECT_EQ(watch_wrong, 0u);
+        EXPECT_EQ(cpu.pc, k[2]);
+        if (k[0] == 24) continue;
+        // The level raised during the step is taken only now, returning to
+        // the branch target rather than into the slot.
+        EXPECT_EQ(cpu.irl_pending, 1u << 5);
+        EXPECT_EQ(cpu.r[15], sp);
+        ASSERT_EQ(sh2_run(&cpu, cpu.cycles + 1), 0);
+        EXPECT_EQ(cpu.irl_pending, 0u);
+        EXPECT_EQ(test_bus_get32(sp - 8), k[2]);
+    }
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
-// MAC.W and MAC.L: accumulation, the S-bit saturation rules (including
-// the MAC.L rule that puts 0x00008000 in MACH on negative saturation),
-// the order of the two reads, post-increments and cycle cost.
+// MAC.W and MAC.L: accumulation and the S-bit saturation rules (including
+// the MAC.L rule that puts 0x00008000 in MACH on negative saturation), the
+// order of the two reads, post-increments and cycle cost.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "sh2_harness.h"
-#include "test_bus.h"
 
 namespace {
 
@@ -26,9 +25,7 @@ MacOut model_macw(const MacIn& in) {
         return {u32(acc >> 32), u32(acc)};
     }
     s64 s = s64(s32(in.macl)) + p;
-    if (s > INT32_MAX) return {in.mach, 0x7FFFFFFF};
-    if (s < INT32_MIN) return {in.mach, 0x80000000};
-    return {in.mach, u32(s)};
+    return {in.mach, s > INT32_MAX ? 0x7FFFFFFFu : s < INT32_MIN ? 0x80000000u : u32(s)};
 }
 
 MacOut model_macl(const MacIn& in) {
@@ -44,198 +41,104 @@ MacOut model_macl(const MacIn& in) {
     return {u32(h), u32(low)};
 }
 
-std::vector<MacIn> make_inputs() {
-    const u32 accs[][2] = {{0, 0},
-                           {0, 0x7FFFFFF0},
-                           {0, 0x80000010},
-                           {0xFFFFFFFF, 0xFFFFFFFF},
-                           {0x00007FFF, 0xFFFFFFF0},
-                           {0xFFFF8000, 0x00000010},
-                           {0x12345678, 0x9ABCDEF0},
-                           {0x00008000, 0x00000000},
-                           {0x7FFFFFFF, 0xFFFFFFFF},
-                           {0x80000000, 0x00000000}};
+TEST(MacVectors, AccumulateAndSaturateLikeTheModel) {
+    const u32 accs[][2] = {{0, 0},          {0, 0x7FFFFFF0},          {0, 0x80000010},          {~0u, ~0u},
+                           {0x7FFF, 0xFFFFFFF0}, {0xFFFF8000, 0x10}, {0x12345678, 0x9ABCDEF0}, {0x8000, 0},
+                           {0x7FFFFFFF, ~0u},    {0x80000000, 0}};
     const u16 words[] = {0, 1, 0xFFFF, 0x7FFF, 0x8000, 0x0010, 0x1234, 0xFF00};
     const u32 longs[] = {0, 1, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 0x00010000, 0x12345678, 0xFFFF0000};
-    std::vector<MacIn> v;
+    std::vector<MacIn> ins;
     for (auto& a : accs)
         for (u32 sr : {0x000u, 0x002u})
             for (int i = 0; i < 8; i++)
-                for (int j = 0; j < 8; j++) v.push_back({a[0], a[1], sr, words[i], words[j], longs[i], longs[j]});
-    return v;
-}
-
-TEST(MacVectors, AccumulateAndSaturateLikeTheModel) {
+                for (int j = 0; j < 8; j++) ins.push_back({a[0], a[1], sr, words[i], words[j], longs[i], longs[j]});
     static Sh2State cpu;
-    std::vector<MacIn> ins = make_inputs();
     ASSERT_TRUE(harness_load(&cpu, "mac_vectors"));
-    std::vector<u32> words = {u32(ins.size()), 0, 0, 0, 0, 0, 0, 0};
-    for (const MacIn& in : ins) {
-        words.insert(words.end(), {in.mach, in.macl, in.sr, u32(in.xw) << 16, u32(in.yw) << 16, in.xl, in.yl, 0});
-    }
-    harness_put_inputs(words);
+    std::vector<u32> w = {u32(ins.size()), 0, 0, 0, 0, 0, 0, 0};
+    for (const MacIn& in : ins)
+        w.insert(w.end(), {in.mach, in.macl, in.sr, u32(in.xw) << 16, u32(in.yw) << 16, in.xl, in.yl, 0});
+    harness_put_inputs(w);
     ASSERT_TRUE(harness_run_until_done(&cpu, 100000000));
     int failures = 0;
-    for (size_t i = 0; i < ins.size() && failures < 8; i++) {
+    for (u32 i = 0; i < ins.size() && failures < 8; i++) {
         const MacIn& in = ins[i];
-        u32 b = u32(i) * 8;
-        MacOut w = model_macw(in), l = model_macl(in);
-        if (harness_result(b) != w.mach || harness_result(b + 1) != w.macl) {
+        // Per vector: MAC.W's MACH, MACL, both pointer advances, then MAC.L's.
+        MacOut want[2] = {model_macw(in), model_macl(in)};
+        for (u32 k = 0; k < 2; k++) {
+            u32 b = i * 8 + 4 * k, step = 2 + 2 * k;
+            if (harness_result(b) == want[k].mach && harness_result(b + 1) == want[k].macl &&
+                harness_result(b + 2) == step && harness_result(b + 3) == step)
+                continue;
             failures++;
-            ADD_FAILURE() << std::hex << "MAC.W mac=" << in.mach << ":" << in.macl << " sr=" << in.sr << " x=" << in.xw
-                          << " y=" << in.yw << " got " << harness_result(b) << ":" << harness_result(b + 1)
-                          << " expected " << w.mach << ":" << w.macl;
+            ADD_FAILURE() << std::hex << (k ? "MAC.L" : "MAC.W") << " mac=" << in.mach << ":" << in.macl << " sr="
+                          << in.sr << " x=" << (k ? in.xl : in.xw) << " y=" << (k ? in.yl : in.yw) << " got "
+                          << harness_result(b) << ":" << harness_result(b + 1) << " expected " << want[k].mach << ":"
+                          << want[k].macl << " advances " << harness_result(b + 2) << "," << harness_result(b + 3);
         }
-        if (harness_result(b + 4) != l.mach || harness_result(b + 5) != l.macl) {
-            failures++;
-            ADD_FAILURE() << std::hex << "MAC.L mac=" << in.mach << ":" << in.macl << " sr=" << in.sr << " x=" << in.xl
-                          << " y=" << in.yl << " got " << harness_result(b + 4) << ":" << harness_result(b + 5)
-                          << " expected " << l.mach << ":" << l.macl;
-        }
-        EXPECT_EQ(harness_result(b + 2), 2u);
-        EXPECT_EQ(harness_result(b + 3), 2u);
-        EXPECT_EQ(harness_result(b + 6), 4u);
-        EXPECT_EQ(harness_result(b + 7), 4u);
     }
 }
 
-class MacStep : public ::testing::Test {
-protected:
-    void load(u32 snippet) {
-        ASSERT_TRUE(harness_load_snippet(&cpu, "mac_steps", snippet));
-        cpu.last_ea = 0x5EA5EA00;
-    }
-    Sh2State cpu;
-};
-
-TEST_F(MacStep, MacWReadsRnThenRmAndCostsThreeCycles) {
-    load(0);
-    cpu.r[1] = 0x2000;  // Rn: x
-    cpu.r[2] = 0x3000;  // Rm: y
-    test_bus_put16(0x2000, 0xFFFE);  // -2
-    test_bus_put16(0x3000, 0x0003);
-    cpu.mach = 0;
-    cpu.macl = 10;
-    u64 c0 = cpu.cycles;
-    test_bus_log(true);
-    harness_step(&cpu);
-    const auto& log = test_bus_accesses();
-    ASSERT_EQ(log.size(), 3u);  // fetch, x, y
-    EXPECT_EQ(log[1].address, 0x2000u);
-    EXPECT_EQ(log[1].size, 2);
-    EXPECT_EQ(log[2].address, 0x3000u);
-    EXPECT_EQ(log[2].size, 2);
-    EXPECT_EQ(cpu.macl, 4u);
-    EXPECT_EQ(cpu.mach, 0u);
-    EXPECT_EQ(cpu.r[1], 0x2002u);
-    EXPECT_EQ(cpu.r[2], 0x3002u);
-    EXPECT_EQ(cpu.cycles - c0, 3u);
-    EXPECT_EQ(cpu.last_ea, 0x5EA5EA00u);
-}
-
-TEST_F(MacStep, MacLReadsRnThenRmAndCostsThreeCycles) {
-    load(1);
+// Snippets: 0 MAC.W @R2+,@R1+; 1 MAC.L @R2+,@R1+; 2 and 3 the same with R1 twice.
+void load_mac(Sh2State& cpu, u32 snippet, u32 sr, u32 mach, u32 macl) {
+    ASSERT_TRUE(harness_load(&cpu, "mac_steps", snippet));
+    cpu.last_ea = 0x5EA5EA00;
+    cpu.sr = sr;
+    cpu.mach = mach;
+    cpu.macl = macl;
     cpu.r[1] = 0x2000;
     cpu.r[2] = 0x3000;
-    test_bus_put32(0x2000, 0xFFFFFFFF);  // -1
-    test_bus_put32(0x3000, 0x00000005);
-    cpu.mach = 0;
-    cpu.macl = 2;
-    u64 c0 = cpu.cycles;
-    test_bus_log(true);
-    harness_step(&cpu);
-    const auto& log = test_bus_accesses();
-    ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[1].address, 0x2000u);
-    EXPECT_EQ(log[1].size, 4);
-    EXPECT_EQ(log[2].address, 0x3000u);
-    EXPECT_EQ(log[2].size, 4);
-    EXPECT_EQ(cpu.mach, 0xFFFFFFFFu);  // 2 - 5 = -3 across the 64 bits
-    EXPECT_EQ(cpu.macl, 0xFFFFFFFDu);
-    EXPECT_EQ(cpu.r[1], 0x2004u);
-    EXPECT_EQ(cpu.r[2], 0x3004u);
-    EXPECT_EQ(cpu.cycles - c0, 3u);
-    EXPECT_EQ(cpu.last_ea, 0x5EA5EA00u);
 }
 
-// With one register for both operands it advances twice and the two reads
-// are consecutive.
-TEST_F(MacStep, SameRegisterAdvancesTwice) {
-    load(2);
-    cpu.r[1] = 0x2000;
-    test_bus_put16(0x2000, 0x0007);
-    test_bus_put16(0x2002, 0x0006);
-    cpu.mach = cpu.macl = 0;
+// Rn's operand is read before Rm's, each instruction costs three cycles and
+// leaves last_ea alone; then the saturation points stated for the hardware,
+// independent of the model.
+TEST(MacStep, ReadOrderCostAndSaturationPoints) {
+    const struct {
+        const char* what;
+        u32 snippet, sr, mach, macl, x, y, want_mach, want_macl;
+    } cases[] = {
+        {"MAC.W, -2 x 3 + 10", 0, 0xF0, 0, 10, 0xFFFE, 3, 0, 4},
+        {"MAC.L, 2 - 5 across all 64 bits", 1, 0xF0, 0, 2, 0xFFFFFFFF, 5, 0xFFFFFFFF, 0xFFFFFFFD},
+        {"MAC.W sticks at the top, MACH untouched", 0, 0xF2, 0x1234, 0x7FFFFFF0, 0x10, 0x10, 0x1234, 0x7FFFFFFF},
+        {"MAC.L counts only MACH's low 16 bits", 1, 0xF2, 0xFFFFFFFF, 0, 1, 1, 0x00007FFF, 0xFFFFFFFF},
+        {"MAC.L negative saturation is not sign-extended", 1, 0xF2, 0, 0, 0x80000000, 0x7FFFFFFF, 0x8000, 0},
+        {"MAC.L keeps a negative high part in range", 1, 0xF2, 0, 0, 0xFFFFFFFF, 1, 0xFFFFFFFF, 0xFFFFFFFF},
+    };
+    static Sh2State cpu;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        load_mac(cpu, k.snippet, k.sr, k.mach, k.macl);
+        u32 size = k.snippet ? 4 : 2;
+        (size == 4 ? test_bus_put32 : test_bus_put16)(0x2000, k.x);
+        (size == 4 ? test_bus_put32 : test_bus_put16)(0x3000, k.y);
+        test_bus_log(true);
+        harness_step(&cpu);
+        const auto& log = test_bus_accesses();
+        ASSERT_EQ(log.size(), 3u);  // fetch, Rn's operand, Rm's operand
+        EXPECT_TRUE(log[1].address == 0x2000 && u32(log[1].size) == size);
+        EXPECT_TRUE(log[2].address == 0x3000 && u32(log[2].size) == size);
+        EXPECT_EQ(cpu.cycles, 3u);
+        EXPECT_EQ(cpu.last_ea, 0x5EA5EA00u);
+        EXPECT_EQ(cpu.mach, k.want_mach);
+        EXPECT_EQ(cpu.macl, k.want_macl);
+    }
+}
+
+// With one register for both operands it advances twice over consecutive data.
+TEST(MacStep, SameRegisterAdvancesTwice) {
+    static Sh2State cpu;
+    load_mac(cpu, 2, 0xF0, 0, 0);
+    test_bus_put32(0x2000, 0x00070006);
     harness_step(&cpu);
     EXPECT_EQ(cpu.macl, 42u);
     EXPECT_EQ(cpu.r[1], 0x2004u);
-
-    load(3);
-    cpu.r[1] = 0x2000;
+    load_mac(cpu, 3, 0xF0, 0, 0);
     test_bus_put32(0x2000, 0x00010000);
     test_bus_put32(0x2004, 0x00010000);
-    cpu.mach = cpu.macl = 0;
     harness_step(&cpu);
     EXPECT_EQ(cpu.mach, 1u);
     EXPECT_EQ(cpu.macl, 0u);
     EXPECT_EQ(cpu.r[1], 0x2008u);
-}
-
-// The saturation points stated for the hardware, independent of the model.
-TEST_F(MacStep, SaturationFixedPoints) {
-    // MAC.W, S = 1: 0x7FFFFFF0 + 0x100 sticks at 0x7FFFFFFF; MACH untouched.
-    load(0);
-    cpu.sr = 0x0F2;
-    cpu.r[1] = 0x2000;
-    cpu.r[2] = 0x3000;
-    test_bus_put16(0x2000, 0x0010);
-    test_bus_put16(0x3000, 0x0010);
-    cpu.mach = 0x1234;
-    cpu.macl = 0x7FFFFFF0;
-    harness_step(&cpu);
-    EXPECT_EQ(cpu.macl, 0x7FFFFFFFu);
-    EXPECT_EQ(cpu.mach, 0x1234u);
-
-    // MAC.L, S = 1, MACH all ones: only its low 16 bits count, so even
-    // 1 x 1 saturates upwards.
-    load(1);
-    cpu.sr = 0x0F2;
-    cpu.r[1] = 0x2000;
-    cpu.r[2] = 0x3000;
-    test_bus_put32(0x2000, 1);
-    test_bus_put32(0x3000, 1);
-    cpu.mach = 0xFFFFFFFF;
-    cpu.macl = 0;
-    harness_step(&cpu);
-    EXPECT_EQ(cpu.mach, 0x00007FFFu);
-    EXPECT_EQ(cpu.macl, 0xFFFFFFFFu);
-
-    // MAC.L, S = 1, a sum far below -0x8000 in the high word: MACH takes
-    // 0x00008000 (not sign-extended) and MACL 0.
-    load(1);
-    cpu.sr = 0x0F2;
-    cpu.r[1] = 0x2000;
-    cpu.r[2] = 0x3000;
-    test_bus_put32(0x2000, 0x80000000);
-    test_bus_put32(0x3000, 0x7FFFFFFF);
-    cpu.mach = 0;
-    cpu.macl = 0;
-    harness_step(&cpu);
-    EXPECT_EQ(cpu.mach, 0x00008000u);
-    EXPECT_EQ(cpu.macl, 0u);
-
-    // MAC.L, S = 1, within range: a negative high part is stored as it is.
-    load(1);
-    cpu.sr = 0x0F2;
-    cpu.r[1] = 0x2000;
-    cpu.r[2] = 0x3000;
-    test_bus_put32(0x2000, 0xFFFFFFFF);
-    test_bus_put32(0x3000, 0x00000001);
-    cpu.mach = 0;
-    cpu.macl = 0;
-    harness_step(&cpu);
-    EXPECT_EQ(cpu.mach, 0xFFFFFFFFu);
-    EXPECT_EQ(cpu.macl, 0xFFFFFFFFu);
 }
 
 }  // namespace

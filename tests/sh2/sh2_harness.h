@@ -1,49 +1,54 @@
-// Shared set-up for the SH-2 instruction tests: load an assembled program,
-// reset the CPU onto it, and run it until it reports that it has finished.
-//
-// Memory layout used by every test program:
-//   0x00000000  vector table (VBR 0): reset PC and SP, then the vectors
-//   0x00001000  program (each source says "! base: 0x1000")
-//   0x0007FF00  initial stack pointer
-//   0x000FFFF0  finish marker: the program writes HARNESS_DONE here
-//   0x00100000  results, written in order by the program
-//   0x00800000  inputs, written by the test before the run
+// Test bus (16 MiB of flat big-endian memory, mirrored; every access can be
+// logged or passed to a hook), translated-code provider and program harness.
+// Programs load at PROGRAM_BASE ("! base: 0x1000"), read inputs from
+// INPUT_BASE, write results from RESULT_BASE and finish by writing
+// HARNESS_DONE to DONE_ADDRESS.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "sh2/sh2.h"
+#include "sh2/xlate.h"
 
-constexpr u32 PROGRAM_BASE = 0x1000;
-constexpr u32 STACK_TOP = 0x7FF00;
-constexpr u32 DONE_ADDRESS = 0xFFFF0;
-constexpr u32 HARNESS_DONE = 0x600DF00D;
-constexpr u32 RESULT_BASE = 0x100000;
-constexpr u32 INPUT_BASE = 0x800000;
+constexpr u32 PROGRAM_BASE = 0x1000, STACK_TOP = 0x7FF00, DONE_ADDRESS = 0xFFFF0, HARNESS_DONE = 0x600DF00D;
+constexpr u32 RESULT_BASE = 0x100000, INPUT_BASE = 0x800000;
+// Snippet i of a program starts at PROGRAM_BASE + i * 0x80 (placed with ".org").
+constexpr u32 snippet_address(u32 index) { return PROGRAM_BASE + index * 0x80; }
 
-// Clears memory, loads <name>.bin at PROGRAM_BASE, points the reset
-// vectors at it and resets the CPU (which zeroes the record first).
-// Returns false when the program image is missing.
-bool harness_load(Sh2State* cpu, const char* name);
+struct TestBusAccess {
+    char kind;  // 'r' or 'w'
+    int size;   // 1, 2 or 4
+    u32 address, value;
+};
+typedef void (*TestBusHook)(const TestBusAccess& access);
 
-// Runs one step the way the run loop does: the step, then pc and steps.
+void test_bus_reset();  // clears memory and the log, removes the hook
+u8* test_bus_memory();
+void test_bus_log(bool on);
+const std::vector<TestBusAccess>& test_bus_accesses();
+void test_bus_set_hook(TestBusHook hook);  // null removes it
+void test_bus_put32(u32 address, u32 value);
+void test_bus_put16(u32 address, u32 value);
+u32 test_bus_get32(u32 address);
+u32 test_bus_get16(u32 address);
+u32 test_bus_get8(u32 address);
+// Loads a file at the address; returns its size, 0 when it is missing.
+size_t test_bus_load_file(const char* path, u32 address);
+
+// The provider runs the hook (null: no code anywhere) and counts its calls.
+typedef u32 (*TestProviderHook)(Sh2State* cpu);
+void test_provider_set(TestProviderHook hook);
+u64 test_provider_calls();
+
+// Clears memory, loads <TEST_PROGRAM_DIR>/<name>.bin at PROGRAM_BASE and
+// resets onto it; given a snippet index, leaves pc at that snippet.
+bool harness_load(Sh2State* cpu, const char* name, int snippet = -1);
+// One step the way the run loop does it: the step, then pc and steps.
 u32 harness_step(Sh2State* cpu);
-
-// Runs in short slices until the finish marker appears or max_cycles pass.
-// Returns true when the program finished and the CPU never stopped.
+// Runs until the finish marker appears; false if the CPU stopped or time ran out.
 bool harness_run_until_done(Sh2State* cpu, u64 max_cycles = 50000000);
-
-// Word i of the results area.
 u32 harness_result(u32 index);
-// The first count words of the results area.
-std::vector<u32> harness_results(u32 count);
-
-// Writes a list of words into the inputs area, starting at INPUT_BASE.
 void harness_put_inputs(const std::vector<u32>& words);
-
-// Programs made of snippets: snippet i starts at PROGRAM_BASE + i * 0x80
-// (the sources place them with ".org"). Loads the program, resets, and
-// leaves pc at the snippet; registers can then be set before stepping.
-constexpr u32 SNIPPET_SPACING = 0x80;
-bool harness_load_snippet(Sh2State* cpu, const char* name, u32 index);
-constexpr u32 snippet_address(u32 index) { return PROGRAM_BASE + index * SNIPPET_SPACING; }
+// A fixed pseudo-random sequence for test inputs.
+u32 xorshift(u32& state);

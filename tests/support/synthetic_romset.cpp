@@ -105,23 +105,24 @@ std::map<std::string, SynthSetPaths>& set_cache() {
     abort();
 }
 
-const SynthSetPaths& write_cached(const std::string& key, SyntheticRomset* set) {
-    SynthSetPaths paths;
+// The set cached under `key`, or a new one from a synth_init'ed set that
+// `fill` completes, written once into a fresh folder.
+template <class Fill>
+const SynthSetPaths& cached_set(const std::string& key, Fill fill) {
+    auto it = set_cache().find(key);
+    if (it != set_cache().end())
+        return it->second;
+    SyntheticRomset set;
+    synth_init(&set);
+    fill(&set);
     std::string dir = synth_temp_dir();
-    paths.game_zip = dir + "/talvex.zip";
-    paths.bios_zip = dir + "/voxa.zip";
-    SynthWriteOptions options{};
-    if (!synth_write(set, &options, paths.game_zip.c_str(), paths.bios_zip.c_str()))
+    SynthSetPaths paths{dir + "/talvex.zip", dir + "/voxa.zip"};
+    if (!synth_write(&set, nullptr, paths.game_zip.c_str(), paths.bios_zip.c_str()))
         die("cannot write the set in", dir);
     return set_cache()[key] = paths;
 }
 
 }  // namespace
-
-u8 synth_pattern_byte(int index, u32 offset) {
-    return static_cast<u8>((offset * 0x9Du) ^ (offset >> 9) ^ ((offset >> 17) * 0x3Bu) ^
-                           (static_cast<u32>(index) * 0x61u + 0x17u));
-}
 
 void synth_init(SyntheticRomset* set) {
     for (int i = 0; i < SYNTH_MEMBER_COUNT; i++) {
@@ -129,8 +130,8 @@ void synth_init(SyntheticRomset* set) {
         std::vector<u8>& d = set->data[i];
         d.resize(spec.size);
         for (u32 off = 0; off < spec.size; off++)
-            d[off] = synth_pattern_byte(i, off);
-        set->crc_offset[i] = spec.size - 4;
+            d[off] = static_cast<u8>((off * 0x9Du) ^ (off >> 9) ^ ((off >> 17) * 0x3Bu) ^
+                                     (static_cast<u32>(i) * 0x61u + 0x17u));
         set->crc_fixed[i] = false;
     }
     synth_set_reset_vectors(set, 0x00000400, 0x06100000);
@@ -181,19 +182,12 @@ u32 synth_peek32(const SyntheticRomset* set, u32 address) {
     return v;
 }
 
-void synth_set_crc_offset(SyntheticRomset* set, int index, u32 offset) {
-    if (index < 0 || index >= SYNTH_MEMBER_COUNT || offset > set->data[index].size() - 4)
-        return;
-    set->crc_offset[index] = offset;
-    set->crc_fixed[index] = false;
-}
-
 void synth_fix_crcs(SyntheticRomset* set) {
     for (int i = 0; i < SYNTH_MEMBER_COUNT; i++) {
         if (set->crc_fixed[i])
             continue;
         std::vector<u8>& d = set->data[i];
-        synth_force_crc(d.data(), d.size(), set->crc_offset[i], member_spec(i).crc32);
+        synth_force_crc(d.data(), d.size(), d.size() - 4, member_spec(i).crc32);
         set->crc_fixed[i] = true;
     }
 }
@@ -235,10 +229,8 @@ int synth_write_zip(const char* path, const SynthZipEntry* entries, int count, b
     int ok = 1;
     for (int i = 0; ok && i < count; i++) {
         const SynthZipEntry& e = entries[i];
-        zip_fileinfo zi;
-        memset(&zi, 0, sizeof zi);
+        zip_fileinfo zi{};
         zi.tmz_date.tm_year = 1998;
-        zi.tmz_date.tm_mon = 0;
         zi.tmz_date.tm_mday = 1;
         if (zipOpenNewFileInZip64(zf, e.name.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr,
                                   deflate ? Z_DEFLATED : 0, deflate ? Z_BEST_SPEED : 0, 0) != ZIP_OK) {
@@ -326,7 +318,7 @@ int synth_write_file(const char* path, const void* data, size_t len) {
     FILE* f = fopen(path, "wb");
     if (!f)
         return 0;
-    int ok = fwrite(data, 1, len, f) == len;
+    int ok = len == 0 || fwrite(data, 1, len, f) == len;  // data may be null when empty
     return fclose(f) == 0 && ok;
 }
 
@@ -381,27 +373,18 @@ const SynthSetPaths& synth_standard_set(const char* program_path, u32 address, u
     char tail[64];
     snprintf(tail, sizeof tail, "@%08X/%08X", address, stack);
     std::string key = std::string("program:") + (program_path ? program_path : "") + tail;
-    auto it = set_cache().find(key);
-    if (it != set_cache().end())
-        return it->second;
-    SyntheticRomset set;
-    synth_init(&set);
-    if (program_path) {
-        if (!synth_place_file(&set, address, program_path))
+    return cached_set(key, [&](SyntheticRomset* set) {
+        if (!program_path)
+            return;
+        if (!synth_place_file(set, address, program_path))
             die("cannot read or place the program", program_path);
-        synth_set_reset_vectors(&set, address, stack);
-    }
-    return write_cached(key, &set);
+        synth_set_reset_vectors(set, address, stack);
+    });
 }
 
 const SynthSetPaths& synth_cached_set(const std::string& key, int (*build)(SyntheticRomset* set)) {
-    std::string k = "built:" + key;
-    auto it = set_cache().find(k);
-    if (it != set_cache().end())
-        return it->second;
-    SyntheticRomset set;
-    synth_init(&set);
-    if (!build(&set))
-        die("the set builder failed for", key);
-    return write_cached(k, &set);
+    return cached_set("built:" + key, [&](SyntheticRomset* set) {
+        if (!build(set))
+            die("the set builder failed for", key);
+    });
 }

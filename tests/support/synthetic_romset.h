@@ -6,10 +6,9 @@
 // BIOS (0x00000000-0x0007FFFF) or the program ROM (0x04000000-0x041FFFFF,
 // whose even bytes live in "tx-usa.u10" and odd bytes in "tx-usa.u8").
 //
-// Each member's last four bytes are used for its CRC by default (SH-2
-// addresses 0x0007FFFC-0x0007FFFF in the BIOS and 0x041FFFF8-0x041FFFFF in
-// the program ROM); keep programs away from them or move them with
-// synth_set_crc_offset.
+// Each member's last four bytes are used for its CRC (SH-2 addresses
+// 0x0007FFFC-0x0007FFFF in the BIOS and 0x041FFFF8-0x041FFFFF in the program
+// ROM); keep programs away from them.
 #pragma once
 
 #include <cstddef>
@@ -24,16 +23,13 @@ constexpr int SYNTH_BIOS = 8;
 
 struct SyntheticRomset {
     std::vector<u8> data[SYNTH_MEMBER_COUNT];  // member contents
-    u32 crc_offset[SYNTH_MEMBER_COUNT];        // where the four CRC bytes go
     bool crc_fixed[SYNTH_MEMBER_COUNT];        // contents match the table CRC
 };
 
 // Fills every member with a deterministic pattern that differs per member
-// and per offset (see synth_pattern_byte), sets the reset vectors to
-// PC 0x00000400 and SP 0x06100000 and fixes the CRCs lazily (on write).
+// and per offset, sets the reset vectors to PC 0x00000400 and SP 0x06100000
+// and fixes the CRCs lazily (on write).
 void synth_init(SyntheticRomset* set);
-// The byte synth_init puts at `offset` of member `index`.
-u8 synth_pattern_byte(int index, u32 offset);
 
 // Writes the BIOS's reset vectors: initial PC at address 0, SP at 4.
 void synth_set_reset_vectors(SyntheticRomset* set, u32 pc, u32 sp);
@@ -44,8 +40,6 @@ int synth_place(SyntheticRomset* set, u32 address, const void* bytes, size_t len
 int synth_place_file(SyntheticRomset* set, u32 address, const char* path);
 // Reads a big-endian 32-bit word at an SH-2 address of the set's images.
 u32 synth_peek32(const SyntheticRomset* set, u32 address);
-// Chooses where a member's four CRC bytes go (offset <= size - 4).
-void synth_set_crc_offset(SyntheticRomset* set, int index, u32 offset);
 // Makes the CRC-32 of every changed member equal its table value.
 void synth_fix_crcs(SyntheticRomset* set);
 
@@ -97,7 +91,7 @@ struct SynthZipEntry {
 };
 int synth_write_zip(const char* path, const SynthZipEntry* entries, int count, bool deflate);
 
-// Whole-file helpers, for tests that damage archives on purpose. 1 on success.
+// Whole files, for tests that damage archives on purpose. 1 on success.
 int synth_read_file(const char* path, std::vector<u8>* out);
 int synth_write_file(const char* path, const void* data, size_t len);
 // In a ZIP file image: the offset of the central directory entry of the

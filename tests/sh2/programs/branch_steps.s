@@ -119,23 +119,6 @@
     mov.l   @r1,r2
     .org 30*0x80
     sleep
-    .org 31*0x80
-    jmp     @r1
-    nop
-    .org 32*0x80
-    jsr     @r1
-    nop
-    .org 33*0x80
-    rts
-    nop
-    .org 34*0x80
-    bt/s    1f
-    mul.l   r1,r1
-    .org 34*0x80+0x40
-1:  nop
-    .org 35*0x80
-    rte
-    nop
     .org 36*0x80
     bsrf    r1
     rts

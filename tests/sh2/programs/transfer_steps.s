@@ -173,27 +173,13 @@
     mov.b @r1+,r1
     .org 76*0x80
     mov.w @r1+,r1
-    .org 77*0x80
-    mul.l r2,r1
-    .org 78*0x80
-    dmuls.l r2,r1
-    .org 79*0x80
-    dmulu.l r2,r1
-    .org 80*0x80
-    muls.w r2,r1
-    .org 81*0x80
-    mulu.w r2,r1
     .org 82*0x80
     clrmac
     .org 83*0x80
     clrt
     .org 84*0x80
     sett
-    .org 85*0x80
-    nop
     .org 86*0x80
     div0u
-    .org 87*0x80
-    movt r2
     .org 88*0x80
     mov r1,r2
