@@ -214,33 +214,23 @@ int decode_adpcm(Ymz280bVoice* v, const u8* rom, s16* out, int need) {
     return k;
 }
 
-int decode_pcm8(Ymz280bVoice* v, const u8* rom, s16* out, int need) {
+// 8-bit PCM takes one byte per sample, 16-bit PCM two; addresses count
+// nibbles. A 16-bit sample is a little-endian pair, low byte first.
+template <bool Wide>
+int decode_pcm(Ymz280bVoice* v, const u8* rom, s16* out, int need) {
     u32 addr = v->addr;
     const bool loop = v->loop != 0 && v->key != 0;
     int k = 0;
     while (k < need) {
-        out[k++] = static_cast<s16>(static_cast<s8>(sample_byte(rom, addr)) * 256);
-        addr += 2;
-        if (loop && addr >= v->loop_end) addr = v->loop_start;
-        if (addr >= v->end) {
-            v->ended = 1;
-            break;
+        if (Wide) {
+            u16 lo = sample_byte(rom, addr);
+            u16 hi = sample_byte(rom, addr + 2);
+            out[k++] = static_cast<s16>(static_cast<u16>((hi << 8) | lo));
+            addr += 4;
+        } else {
+            out[k++] = static_cast<s16>(static_cast<s8>(sample_byte(rom, addr)) * 256);
+            addr += 2;
         }
-    }
-    v->addr = addr;
-    return k;
-}
-
-int decode_pcm16(Ymz280bVoice* v, const u8* rom, s16* out, int need) {
-    u32 addr = v->addr;
-    const bool loop = v->loop != 0 && v->key != 0;
-    int k = 0;
-    while (k < need) {
-        // Little-endian pair: low byte first in the sample memory.
-        u16 lo = sample_byte(rom, addr);
-        u16 hi = sample_byte(rom, addr + 2);
-        out[k++] = static_cast<s16>(static_cast<u16>((hi << 8) | lo));
-        addr += 4;
         if (loop && addr >= v->loop_end) addr = v->loop_start;
         if (addr >= v->end) {
             v->ended = 1;
@@ -259,8 +249,8 @@ void decode_voice(BoardState* b, Ymz280bVoice* v, int need) {
         v->ended = 0;
         switch (v->mode) {
         case 1: k = decode_adpcm(v, b->sample_rom, scratch, need); break;
-        case 2: k = decode_pcm8(v, b->sample_rom, scratch, need); break;
-        case 3: k = decode_pcm16(v, b->sample_rom, scratch, need); break;
+        case 2: k = decode_pcm<false>(v, b->sample_rom, scratch, need); break;
+        case 3: k = decode_pcm<true>(v, b->sample_rom, scratch, need); break;
         default: break;  // no mode yet, or a mode the chip does not have
         }
     }
