@@ -1,6 +1,6 @@
 #include "board/fingerprint.h"
 
-#include "board/zip_io.h"
+#include "zipio/zip_io.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "board/board.h"
-#include "board/zip_io.h"
+#include "zipio/zip_io.h"
 
 // Where a ROM file's contents go in the board record.
 enum RomTarget : int {

@@ -9,7 +9,7 @@
 
 #include "board/fingerprint.h"
 #include "board/frame.h"
-#include "board/zip_io.h"
+#include "zipio/zip_io.h"
 #include "sh2/xlate.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "board/snapshot.h"
-#include "board/zip_io.h"
+#include "zipio/zip_io.h"
 #include "sh2/xlate.h"
 #include "tests/adapter/adapter_test_util.h"
 

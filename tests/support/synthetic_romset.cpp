@@ -11,7 +11,7 @@
 #include <zlib.h>
 
 #include "board/romset.h"
-#include "board/zip_io.h"
+#include "zipio/zip_io.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "board/zip_io.h"
+#include "zipio/zip_io.h"
 #include "tests/support/synthetic_romset.h"
 
 namespace {

@@ -5,8 +5,7 @@
 #pragma once
 
 #include <cstddef>
-
-#include "sh2/sh2.h"
+#include <cstdint>
 
 // An open archive with its central directory read; opaque.
 struct ZipReader;
@@ -14,9 +13,9 @@ struct ZipReader;
 // One directory entry as the archive's central directory records it.
 struct ZipMemberInfo {
     char name[512];   // name as stored, folders included, cut to fit
-    u64 size;         // uncompressed size
-    u64 packed_size;  // compressed size
-    u32 crc32;        // CRC-32 of the uncompressed data
+    uint64_t size;         // uncompressed size
+    uint64_t packed_size;  // compressed size
+    uint32_t crc32;        // CRC-32 of the uncompressed data
 };
 
 // Opens an archive and reads its directory. Null when the path is null or
@@ -35,7 +34,7 @@ const char* zipio_member_name(const ZipReader* zip, int index);
 // bad, the entry cannot be decompressed, its length differs from the
 // directory's, its CRC-32 does not match or memory runs out. The buffer is
 // never null for a good empty entry.
-u8* zipio_extract(ZipReader* zip, int index, size_t* size_out);
+uint8_t* zipio_extract(ZipReader* zip, int index, size_t* size_out);
 // The part of an entry name after its last '/', or the whole name.
 const char* zipio_basename(const char* name);
 
@@ -51,4 +50,4 @@ int zipio_compress(void* dst, size_t* dst_len, const void* src, size_t src_len, 
 int zipio_uncompress(void* dst, size_t* dst_len, const void* src, size_t src_len);
 // CRC-32 of `len` bytes continuing from `crc` (start from 0); chaining
 // calls over consecutive pieces gives the CRC-32 of the whole.
-u32 zipio_crc32(u32 crc, const void* data, size_t len);
+uint32_t zipio_crc32(uint32_t crc, const void* data, size_t len);

@@ -1,4 +1,4 @@
-#include "board/zip_io.h"
+#include "zipio/zip_io.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,15 +13,15 @@ namespace {
 
 struct ZipEntry {
     std::string name;
-    u64 size;
-    u64 packed_size;
-    u32 crc32;
+    uint64_t size;
+    uint64_t packed_size;
+    uint32_t crc32;
     unz64_file_pos pos;
 };
 
 // Members larger than this are refused: no ROM or save file comes near it,
 // and a damaged directory must not make us allocate without bound.
-constexpr u64 MAX_MEMBER_SIZE = u64(1) << 30;
+constexpr uint64_t MAX_MEMBER_SIZE = uint64_t(1) << 30;
 
 // zlib's one-shot calls take 32-bit lengths; larger inputs go in pieces.
 constexpr size_t MAX_PIECE = size_t(1) << 30;
@@ -49,7 +49,7 @@ static int read_directory(ZipReader* zip) {
         e.name.resize(strnlen(e.name.c_str(), info.size_filename));
         e.size = info.uncompressed_size;
         e.packed_size = info.compressed_size;
-        e.crc32 = static_cast<u32>(info.crc);
+        e.crc32 = static_cast<uint32_t>(info.crc);
         if (unzGetFilePos64(zip->file, &e.pos) != UNZ_OK)
             return 0;
         zip->entries.push_back(std::move(e));
@@ -64,7 +64,7 @@ static int is_empty_archive(const char* path) {
     FILE* f = fopen(path, "rb");
     if (!f)
         return 0;
-    u8 end[22] = {};
+    uint8_t end[22] = {};
     int ok = fread(end, 1, sizeof end, f) == sizeof end;
     long comment = end[20] | (end[21] << 8);
     ok = ok && end[0] == 'P' && end[1] == 'K' && end[2] == 5 && end[3] == 6;
@@ -128,7 +128,7 @@ const char* zipio_member_name(const ZipReader* zip, int index) {
     return e ? e->name.c_str() : nullptr;
 }
 
-u8* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
+uint8_t* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
     if (size_out)
         *size_out = 0;
     const ZipEntry* e = entry_at(zip, index);
@@ -140,7 +140,7 @@ u8* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
     size_t size = static_cast<size_t>(e->size);
     // One spare byte lets us notice data running past the recorded size and
     // keeps the buffer non-null for an empty member.
-    u8* buf = static_cast<u8*>(malloc(size + 1));
+    uint8_t* buf = static_cast<uint8_t*>(malloc(size + 1));
     int ok = buf != nullptr;
     size_t got = 0;
     while (ok && got < size) {
@@ -200,7 +200,7 @@ int zipio_uncompress(void* dst, size_t* dst_len, const void* src, size_t src_len
     return 1;
 }
 
-u32 zipio_crc32(u32 crc, const void* data, size_t len) {
+uint32_t zipio_crc32(uint32_t crc, const void* data, size_t len) {
     const Bytef* p = static_cast<const Bytef*>(data);
     uLong c = crc;
     while (len) {
@@ -209,5 +209,5 @@ u32 zipio_crc32(u32 crc, const void* data, size_t len) {
         p += n;
         len -= n;
     }
-    return static_cast<u32>(c);
+    return static_cast<uint32_t>(c);
 }
