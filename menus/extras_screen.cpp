@@ -1,0 +1,6 @@
+// Placeholder definitions, replaced by the module's implementation.
+#include "menus/menus.h"
+
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+
+void draw_extras_screen() { }
