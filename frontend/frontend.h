@@ -314,7 +314,7 @@ struct FrontendState {
     char movies_dir[FE_PATH_SIZE];
     char log_path[FE_PATH_SIZE];
     int frame_limit;
-    char exit_screenshot_path[FE_PATH_SIZE];
+    const char* exit_screenshot_path;  // the "--screenshot" argument itself; null: none
     char rom_message[512];
     SDL_Window* window;
     SDL_Renderer* renderer;
@@ -352,7 +352,6 @@ struct FrontendState {
     double profile_loop_ms;
     uint64_t profile_last_draw_start;
     int profile_pass_count;
-    MenuHooks menu_hooks;
 
     // --- frame step and input --------------------------------------------
     uint32_t input_word;
@@ -440,6 +439,9 @@ int frontend_main(const GameAdapter* adapter, int argc, char** argv);
 
 // One pass of the main loop (events, frames, drawing, present, sleep).
 void main_loop_pass();
+// A pointer position from window to renderer-output coordinates (they
+// differ on high-DPI displays).
+void scale_mouse_to_output(int32_t* x, int32_t* y);
 
 // ---------------------------------------------------------------------------
 // Files and the log
