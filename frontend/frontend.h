@@ -442,6 +442,9 @@ void main_loop_pass();
 // A pointer position from window to renderer-output coordinates (they
 // differ on high-DPI displays).
 void scale_mouse_to_output(int32_t* x, int32_t* y);
+// Applies the vsync setting to the renderer and settles whether presents
+// now wait for the display.
+void update_vsync();
 
 // ---------------------------------------------------------------------------
 // Files and the log
