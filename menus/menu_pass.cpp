@@ -5,6 +5,7 @@
 
 void menus_install() { }
 void menu_pass() { }
+void key_capture_event(const SDL_Event* event) { }
 void draw_confirm_dialog() { }
 void draw_message_box() { }
 void draw_key_capture() { }

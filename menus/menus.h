@@ -10,6 +10,12 @@
 void menus_install();
 
 // Menu core.
+// The start of every menu pass. Once a row has acted, or the screen, the
+// stack depth or the open flag has changed during the pass, the rest of the
+// pass only draws: no later row acts, changes a value or takes the hover,
+// and the cursor does not move.
+void menu_pass_begin();
+int menu_pass_frozen();
 void menu_begin_screen(const char* title, const char* hint);
 // 1 when the row is activated in this pass. value, change and help may be
 // null; change receives -1, 0 or +1.
@@ -23,6 +29,8 @@ void menu_stick_repeat();
 
 // The menu pass: draws and runs the screen stack.
 void menu_pass();
+// One event for the key-capture overlay (screen 16 on top).
+void key_capture_event(const SDL_Event* event);
 // What a Yes in the confirmation dialog does.
 void run_confirm_action(int action, int value);
 
