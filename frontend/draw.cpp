@@ -29,7 +29,10 @@ void set_colour(SDL_Renderer* r, uint32_t colour) {
     SDL_SetRenderDrawColor(r, (uint8_t)colour, (uint8_t)(colour >> 8), (uint8_t)(colour >> 16), a);
 }
 
+// An empty rectangle draws nothing; SDL's renderers may otherwise touch a
+// column or row of pixels for it.
 void fill(SDL_Renderer* r, int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
     SDL_Rect rect{x, y, w, h};
     SDL_RenderFillRect(r, &rect);
 }
