@@ -89,6 +89,17 @@ int draw_glow(int w, int h) {
     return 1;
 }
 
+void draw_border(int w, int h) {
+    SDL_Renderer* r = fe.renderer;
+    if (fe.settings.border == 1) {
+        fill_vertical_gradient(r, 0, 0, w, h, 0xFF1E1512, 0xFF0B0706);
+        uint32_t line = (accent_colour() & 0x00FFFFFFu) | 0x0A000000u;
+        for (int k = 1; k <= 6; k++) fill_rect(r, 0, backdrop_line_y(k, h), w, 1, line);
+    } else if (fe.settings.border != 2 || !draw_glow(w, h)) {
+        fill_rect(r, 0, 0, w, h, 0xFF000000);
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -183,6 +194,10 @@ void build_mask_pixels(uint32_t* out, int w, int h, int type, int strength) {
 
 int backdrop_line_y(int k, int out_h) { return k * out_h / 7; }
 
+int picture_covers_output(const PictureRect& p, int out_w, int out_h, int rotation) {
+    return rotation % 2 == 0 && p.x <= 0 && p.y <= 0 && p.x + p.w >= out_w && p.y + p.h >= out_h;
+}
+
 // ---------------------------------------------------------------------------
 // Through SDL
 
@@ -259,16 +274,14 @@ void draw_game_picture(int w, int h, int dim) {
 }
 
 void draw_backdrop(int w, int h) {
-    SDL_Renderer* r = fe.renderer;
-    if (fe.settings.border == 1) {
-        fill_vertical_gradient(r, 0, 0, w, h, 0xFF1E1512, 0xFF0B0706);
-        uint32_t line = (accent_colour() & 0x00FFFFFFu) | 0x0A000000u;
-        for (int k = 1; k <= 6; k++) fill_rect(r, 0, backdrop_line_y(k, h), w, 1, line);
-    } else if (fe.settings.border != 2 || !draw_glow(w, h)) {
-        fill_rect(r, 0, 0, w, h, 0xFF000000);
-    }
+    const FrontendSettings& s = fe.settings;
+    PictureRect p = place_picture(w, h, (int)fe.adapter.width, (int)fe.adapter.height, fe.adapter.display_aspect,
+                                  s.aspect_mode, s.scale_mode, s.rotation);
+    // The opaque picture hides a backdrop it covers whole; the software
+    // renderer would spend most of a pass stretching the glow under it.
+    if (!picture_covers_output(p, w, h, s.rotation)) draw_border(w, h);
     draw_game_picture(w, h, fe.menu_open);
-    if (fe.menu_open) fill_vertical_gradient(r, 0, 0, w * 55 / 100, h, 0xEB100A08, 0xC8100A08);
+    if (fe.menu_open) fill_vertical_gradient(fe.renderer, 0, 0, w * 55 / 100, h, 0xEB100A08, 0xC8100A08);
 }
 
 void draw_menu_backdrop(int w, int h) {

@@ -160,6 +160,17 @@ TEST(PhosphorMask, Levels) {
         for (int c = 0; c < 7; c++) EXPECT_EQ(px[(size_t)r * 7 + c], mask_pixel(3, 60, c, r));
 }
 
+TEST(Backdrop, ShowsOnlyWhereThePictureLeavesRoom) {
+    PictureRect full = place_picture(1280, 960, 320, 240, 4.0 / 3.0, 0, 0, 0);
+    EXPECT_EQ(picture_covers_output(full, 1280, 960, 0), 1);
+    EXPECT_EQ(picture_covers_output(full, 1280, 960, 2), 1);
+    EXPECT_EQ(picture_covers_output(place_picture(1280, 960, 320, 240, 4.0 / 3.0, 0, 0, 1), 1280, 960, 1), 0);
+    EXPECT_EQ(picture_covers_output(place_picture(1000, 700, 320, 240, 4.0 / 3.0, 0, 1, 0), 1000, 700, 0), 0);
+    EXPECT_EQ(picture_covers_output(place_picture(1280, 720, 320, 240, 4.0 / 3.0, 0, 0, 0), 1280, 720, 0), 0);
+    // An overflowing picture at n = 1 covers a small window.
+    EXPECT_EQ(picture_covers_output(place_picture(300, 200, 320, 240, 4.0 / 3.0, 0, 1, 0), 300, 200, 0), 1);
+}
+
 TEST(Backdrop, WallpaperLinesAtSevenths) {
     EXPECT_EQ(backdrop_line_y(1, 960), 137);
     EXPECT_EQ(backdrop_line_y(6, 960), 822);
