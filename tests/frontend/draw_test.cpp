@@ -92,32 +92,29 @@ TEST_F(DrawTest, OpaqueFillOverwritesAndTranslucentFillBlends) {
 TEST_F(DrawTest, OutlineIsFourBarsOfTheThickness) {
     clear_output();
     draw_rect_outline(fe.renderer, 100, 100, 50, 40, 3, 0xFFFFFFFF);
-    EXPECT_EQ(pixel_at(100, 100), 0xFFFFFFFFu);
-    EXPECT_EQ(pixel_at(149, 102), 0xFFFFFFFFu);
-    EXPECT_EQ(pixel_at(125, 139), 0xFFFFFFFFu);
-    EXPECT_EQ(pixel_at(102, 120), 0xFFFFFFFFu);
-    EXPECT_EQ(pixel_at(147, 120), 0xFFFFFFFFu);
-    EXPECT_EQ(pixel_at(103, 103), 0xFF000000u);
-    EXPECT_EQ(pixel_at(146, 136), 0xFF000000u);
-    EXPECT_EQ(pixel_at(150, 120), 0xFF000000u);
+    expect_pixels(fe.renderer, {
+        {100, 100, 0xFFFFFFFFu}, {149, 102, 0xFFFFFFFFu}, {125, 139, 0xFFFFFFFFu}, {102, 120, 0xFFFFFFFFu},
+        {147, 120, 0xFFFFFFFFu}, {103, 103, 0xFF000000u}, {146, 136, 0xFF000000u}, {150, 120, 0xFF000000u},
+    });
 }
 
 TEST_F(DrawTest, RoundedRectLeavesTheCornersOpen) {
     clear_output();
     const uint32_t white = 0xFFFFFFFFu, black = 0xFF000000u;
     fill_rounded_rect(fe.renderer, 200, 200, 100, 60, 12, 0xFFFFFFFF);
-    EXPECT_EQ(pixel_at(200, 200), black);
-    EXPECT_EQ(pixel_at(299, 259), black);
-    EXPECT_EQ(pixel_at(250, 200), white);  // centre strip reaches the edge
-    EXPECT_EQ(pixel_at(200, 230), white);  // side strip
-    EXPECT_EQ(pixel_at(204, 204), white);
+    expect_pixels(fe.renderer, {
+        {200, 200, black},
+        {299, 259, black},
+        {250, 200, white},  // centre strip reaches the edge
+        {200, 230, white},  // side strip
+        {204, 204, white},
+    });
     // Row 0 of the top-left corner starts at its inset and ends at the strip.
     int inset = rounded_corner_inset(12, 12);
-    EXPECT_EQ(pixel_at(200 + inset - 1, 200), black);
-    EXPECT_EQ(pixel_at(200 + inset, 200), white);
-    EXPECT_EQ(pixel_at(299 - inset, 259), white);
-    EXPECT_EQ(pixel_at(299 - inset + 1, 259), black);
-    EXPECT_EQ(pixel_at(300, 230), black);
+    expect_pixels(fe.renderer, {
+        {200 + inset - 1, 200, black}, {200 + inset, 200, white}, {299 - inset, 259, white},
+        {299 - inset + 1, 259, black}, {300, 230, black},
+    });
 
     // Radius 0 and a negative radius: a plain rectangle.
     clear_output();

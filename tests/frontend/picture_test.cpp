@@ -236,24 +236,19 @@ TEST_F(PictureTest, FetchExpandsAnRgb555OnlyFrame) {
 TEST_F(PictureTest, FitFillsTheOutputWithNearestScaling) {
     draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
     // 4x: the quadrant border of the 320-pixel frame falls at x = 640, y = 480.
-    EXPECT_EQ(pixel_at(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(pixel_at(639, 479), 0xFFFF0000u);
-    EXPECT_EQ(pixel_at(640, 479), 0xFF00FF00u);
-    EXPECT_EQ(pixel_at(639, 480), 0xFF0000FFu);
-    EXPECT_EQ(pixel_at(1279, 959), 0xFFFFFFFFu);
+    expect_pixels(fe.renderer, {
+        {0, 0, 0xFFFF0000u}, {639, 479, 0xFFFF0000u}, {640, 479, 0xFF00FF00u}, {639, 480, 0xFF0000FFu},
+        {1279, 959, 0xFFFFFFFFu},
+    });
 }
 
 TEST_F(PictureTest, IntegerScalingCentresWholeMultiples) {
     fe.settings.scale_mode = 1;
     draw_game_picture(1000, 700, 0);  // n = 2: 640 x 480 at (180, 110)
-    EXPECT_EQ(pixel_at(179, 200), 0xFF000000u);
-    EXPECT_EQ(pixel_at(180, 110), 0xFFFF0000u);
-    EXPECT_EQ(pixel_at(180, 109), 0xFF000000u);
-    EXPECT_EQ(pixel_at(499, 349), 0xFFFF0000u);
-    EXPECT_EQ(pixel_at(500, 349), 0xFF00FF00u);
-    EXPECT_EQ(pixel_at(819, 589), 0xFFFFFFFFu);
-    EXPECT_EQ(pixel_at(820, 589), 0xFF000000u);
-    EXPECT_EQ(pixel_at(819, 590), 0xFF000000u);
+    expect_pixels(fe.renderer, {
+        {179, 200, 0xFF000000u}, {180, 110, 0xFFFF0000u}, {180, 109, 0xFF000000u}, {499, 349, 0xFFFF0000u},
+        {500, 349, 0xFF00FF00u}, {819, 589, 0xFFFFFFFFu}, {820, 589, 0xFF000000u}, {819, 590, 0xFF000000u},
+    });
 }
 
 TEST_F(PictureTest, RotationTurnsThePictureClockwise) {
@@ -261,12 +256,10 @@ TEST_F(PictureTest, RotationTurnsThePictureClockwise) {
     draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
     // Visible 720 x 960 from x = 280: the frame's bottom-left (blue) is now
     // top-left, its top-left (red) top-right.
-    EXPECT_EQ(pixel_at(270, 480), 0xFF000000u);
-    EXPECT_EQ(pixel_at(1010, 480), 0xFF000000u);
-    EXPECT_EQ(pixel_at(300, 100), 0xFF0000FFu);
-    EXPECT_EQ(pixel_at(980, 100), 0xFFFF0000u);
-    EXPECT_EQ(pixel_at(300, 900), 0xFFFFFFFFu);
-    EXPECT_EQ(pixel_at(980, 900), 0xFF00FF00u);
+    expect_pixels(fe.renderer, {
+        {270, 480, 0xFF000000u}, {1010, 480, 0xFF000000u}, {300, 100, 0xFF0000FFu}, {980, 100, 0xFFFF0000u},
+        {300, 900, 0xFFFFFFFFu}, {980, 900, 0xFF00FF00u},
+    });
 
     clear_output();
     fe.settings.rotation = 2;
