@@ -94,7 +94,7 @@ void draw_border(int w, int h) {
     if (fe.settings.border == 1) {
         fill_vertical_gradient(r, 0, 0, w, h, 0xFF1E1512, 0xFF0B0706);
         uint32_t line = (accent_colour() & 0x00FFFFFFu) | 0x0A000000u;
-        for (int k = 1; k <= 6; k++) fill_rect(r, 0, backdrop_line_y(k, h), w, 1, line);
+        for (int k = 1; k <= 6; k++) fill_rect(r, 0, k * h / 7, w, 1, line);  // six faint lines
     } else if (fe.settings.border != 2 || !draw_glow(w, h)) {
         fill_rect(r, 0, 0, w, h, 0xFF000000);
     }
@@ -191,8 +191,6 @@ void build_mask_pixels(uint32_t* out, int w, int h, int type, int strength) {
     for (int r = 0; r < h; r++)
         for (int c = 0; c < w; c++) out[(size_t)r * w + c] = mask_pixel(type, strength, c, r);
 }
-
-int backdrop_line_y(int k, int out_h) { return k * out_h / 7; }
 
 int picture_covers_output(const PictureRect& p, int out_w, int out_h, int rotation) {
     return rotation % 2 == 0 && p.x <= 0 && p.y <= 0 && p.x + p.w >= out_w && p.y + p.h >= out_h;

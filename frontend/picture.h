@@ -38,6 +38,3 @@ void build_mask_pixels(uint32_t* out, int w, int h, int type, int strength);
 // 1 when the picture, upright or upside down, covers the whole output, so
 // that no backdrop shows.
 int picture_covers_output(const PictureRect& p, int out_w, int out_h, int rotation);
-
-// The gradient wallpaper's six faint lines sit at y = k x H / 7.
-int backdrop_line_y(int k, int out_h);
