@@ -378,6 +378,7 @@ struct FrontendState {
     SDL_Texture* mask_texture;
     int mask_key[4];  // width, height, type, strength of the last build
     SDL_Texture* glow_texture;
+    int glow_attempted;  // the glow target was tried once; a refusal is not retried every frame
 
     // --- drawing -----------------------------------------------------------
     int ui_unit;  // u, recomputed at every present
