@@ -9,43 +9,23 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "frontend/frontend.h"
+#include "tests/frontend/reader_test_util.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void put(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// A fresh folder in the temporary directory, removed afterwards.
-class FilesTest : public ::testing::Test {
+class FilesTest : public ScratchDirTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/fe-files-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
     void TearDown() override {
         close_log();
-        std::error_code ec;
-        fs::remove_all(dir, ec);
+        ScratchDirTest::TearDown();
     }
-    std::string in(const std::string& name) const { return dir + "/" + name; }
-    std::string dir;
 };
 
 // Keeps an environment variable's value for the test and restores it.
@@ -119,7 +99,7 @@ TEST_F(FilesTest, MakeDirsCreatesParentsAndFailsUnderAFile) {
         EXPECT_EQ(st.st_mode & 0777, 0755u) << sub;
     }
     EXPECT_EQ(make_dirs((dir + "/a/b").c_str()), 1) << "an existing folder counts";
-    put(in("file"), "x");
+    write_file(in("file"), "x");
     EXPECT_EQ(make_dirs((dir + "/file/sub").c_str()), 0);
     EXPECT_EQ(make_dirs(in("file").c_str()), 0);
     EXPECT_EQ(make_dirs("/"), 1);
@@ -131,7 +111,7 @@ TEST_F(FilesTest, MakeDirsCreatesParentsAndFailsUnderAFile) {
 }
 
 TEST_F(FilesTest, ReadWholeFileTakesRegularFilesOnly) {
-    put(in("data"), std::string("ab\0cd", 5));
+    write_file(in("data"), std::string("ab\0cd", 5));
     size_t len = 99;
     uint8_t* data = read_whole_file(in("data").c_str(), &len);
     ASSERT_NE(data, nullptr);
@@ -139,7 +119,7 @@ TEST_F(FilesTest, ReadWholeFileTakesRegularFilesOnly) {
     EXPECT_EQ(memcmp(data, "ab\0cd\0", 6), 0) << "a NUL byte follows the data";
     free(data);
 
-    put(in("empty"), "");
+    write_file(in("empty"), "");
     data = read_whole_file(in("empty").c_str(), &len);
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(len, 0u);
@@ -159,17 +139,17 @@ TEST_F(FilesTest, WriteFileAtomicReplacesWholeOrNotAtAll) {
     std::string target = in("settings.ini");
     ASSERT_EQ(write_file_atomic(target.c_str(), "first", 5), 1);
     ASSERT_EQ(write_file_atomic(target.c_str(), "second", 6), 1);
-    EXPECT_EQ(slurp(target), "second");
+    EXPECT_EQ(read_file(target), "second");
     EXPECT_FALSE(fs::exists(target + ".tmp"));
     ASSERT_EQ(write_file_atomic(target.c_str(), nullptr, 0), 1);
-    EXPECT_EQ(slurp(target), "");
+    EXPECT_EQ(read_file(target), "");
 
     // A folder where the file should be: the rename fails, the folder and
     // its content stay, no temporary file is left.
     fs::create_directory(in("folder"));
-    put(in("folder/inside"), "kept");
+    write_file(in("folder/inside"), "kept");
     EXPECT_EQ(write_file_atomic(in("folder").c_str(), "x", 1), 0);
-    EXPECT_EQ(slurp(in("folder/inside")), "kept");
+    EXPECT_EQ(read_file(in("folder/inside")), "kept");
     EXPECT_FALSE(fs::exists(in("folder.tmp")));
 
     // A missing parent folder.
@@ -177,10 +157,10 @@ TEST_F(FilesTest, WriteFileAtomicReplacesWholeOrNotAtAll) {
     EXPECT_FALSE(fs::exists(in("missing")));
 
     // The temporary name taken by a folder: the old file stays.
-    put(in("old"), "old content");
+    write_file(in("old"), "old content");
     fs::create_directory(in("old.tmp"));
     EXPECT_EQ(write_file_atomic(in("old").c_str(), "new", 3), 0);
-    EXPECT_EQ(slurp(in("old")), "old content");
+    EXPECT_EQ(read_file(in("old")), "old content");
 
     // A path whose temporary name would not fit.
     std::string long_path = dir + "/" + std::string(FE_PATH_SIZE - dir.size() - 4, 'n');
@@ -191,7 +171,7 @@ TEST_F(FilesTest, WriteFileAtomicFailsWhenTheDataCannotBeWritten) {
     // The file size limit makes the write itself fail (as a full disk
     // would), whatever the user's rights.
     std::string target = in("nvram.nv");
-    put(target, "old content");
+    write_file(target, "old content");
     struct rlimit old_limit;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
     struct sigaction ignore {}, old_action {};
@@ -205,15 +185,15 @@ TEST_F(FilesTest, WriteFileAtomicFailsWhenTheDataCannotBeWritten) {
     setrlimit(RLIMIT_FSIZE, &old_limit);
     sigaction(SIGXFSZ, &old_action, nullptr);
     EXPECT_EQ(result, 0);
-    EXPECT_TRUE(slurp(target) == "old content") << "the old file stays";
+    EXPECT_TRUE(read_file(target) == "old content") << "the old file stays";
     EXPECT_FALSE(fs::exists(target + ".tmp"));
 }
 
 TEST_F(FilesTest, ListDirSortsFoldersFirstAndSkipsHiddenAndBroken) {
-    put(in("b"), "");
-    put(in(".x"), "");
+    write_file(in("b"), "");
+    write_file(in(".x"), "");
     fs::create_directory(in("A"));
-    put(in("a.zip"), "");
+    write_file(in("a.zip"), "");
     fs::create_symlink(in("nowhere"), in("broken"));
     fs::create_directory_symlink(in("A"), in("linkdir"));
     DirEntry* entries = nullptr;
@@ -241,7 +221,7 @@ TEST_F(FilesTest, ListDirGrowsPastItsFirstRoom) {
         snprintf(text, sizeof text, "f%d", 1000 + i);
         return std::string(text);
     };
-    for (int i = 0; i < 150; i++) put(in(name(i)), "");
+    for (int i = 0; i < 150; i++) write_file(in(name(i)), "");
     DirEntry* entries = nullptr;
     ASSERT_EQ(list_dir(dir.c_str(), &entries), 150);
     for (int i = 0; i < 150; i++) EXPECT_EQ(entries[i].name, name(i));
@@ -286,14 +266,14 @@ TEST(HomeAndRoots, HomeComesFirstAndIsNeverShortened) {
 }
 
 TEST_F(FilesTest, LogLinesGoToStandardErrorAndTheFile) {
-    put(in("frontend.log"), "old run\n");
+    write_file(in("frontend.log"), "old run\n");
     open_log(in("frontend.log").c_str());
     testing::internal::CaptureStderr();
     log_line("first %d", 1);
     log_line("%s", std::string(3000, 'm').c_str());
     std::string err = testing::internal::GetCapturedStderr();
     // Flushed line by line: readable before the log is closed.
-    std::string text = slurp(in("frontend.log"));
+    std::string text = read_file(in("frontend.log"));
     EXPECT_EQ(text, err);
     std::istringstream lines(text);
     std::string line;
@@ -311,7 +291,7 @@ TEST_F(FilesTest, LogLinesGoToStandardErrorAndTheFile) {
     testing::internal::CaptureStderr();
     log_line("after close");
     EXPECT_NE(testing::internal::GetCapturedStderr().find("] after close\n"), std::string::npos);
-    EXPECT_EQ(slurp(in("frontend.log")), text);
+    EXPECT_EQ(read_file(in("frontend.log")), text);
     open_log(in("missing/frontend.log").c_str());  // no file: lines reach standard error only
     testing::internal::CaptureStderr();
     log_line("no file");

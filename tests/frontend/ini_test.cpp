@@ -5,12 +5,11 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "frontend/ini.h"
+#include "tests/frontend/reader_test_util.h"
 
 namespace {
 
@@ -80,38 +79,25 @@ IniDocument parse(const std::string& text) {
     return doc;
 }
 
-class IniFileTest : public ::testing::Test {
+class IniFileTest : public ScratchDirTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/fe-ini-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
     void TearDown() override {
         free_ini(&doc);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
+        ScratchDirTest::TearDown();
     }
-    std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::string dir;
     IniDocument doc{};
 };
 
 TEST_F(IniFileTest, HandMadeFileIsWrittenBackGroupedAndByteExact) {
     std::string path = dir + "/settings.ini";
-    std::ofstream(path, std::ios::binary) << HAND_MADE;
+    write_file(path, HAND_MADE);
     ASSERT_EQ(load_ini(&doc, path.c_str()), 1);
     EXPECT_STREQ(ini_get(&doc, "", "top"), "before any section");
     EXPECT_STREQ(ini_get(&doc, "display", "mask"), "2") << "a section line without ']' is ignored";
     EXPECT_STREQ(ini_get(&doc, " spaced ", ""), "empty key");
     EXPECT_EQ(ini_get(&doc, "spaced", "odd key"), nullptr) << "section names are not trimmed";
     ASSERT_EQ(save_ini(&doc, path.c_str()), 1);
-    EXPECT_EQ(read(path), HAND_MADE_SAVED);
+    EXPECT_EQ(read_file(path), HAND_MADE_SAVED);
 
     // Reading the written file and writing it again changes nothing.
     IniDocument again{};
@@ -203,27 +189,17 @@ TEST_F(IniFileTest, FailedReadsAndWritesLeaveThingsAsTheyWere) {
 
     IniDocument empty{};
     ASSERT_EQ(save_ini(&empty, (dir + "/empty.ini").c_str()), 1);
-    EXPECT_EQ(read(dir + "/empty.ini"), HEADER);
+    EXPECT_EQ(read_file(dir + "/empty.ini"), HEADER);
 }
 
 // Damaged files of every shape: the reader stays inside its buffers, keeps
 // each (section, key) once, and what it writes reads back to the same text.
 TEST(IniParse, MutatedFilesReadAndWriteBackStably) {
     const std::string seed = HAND_MADE;
-    const char alphabet[] = "[]=#; \t\r\n\0xa";
+    const std::string alphabet("[]=#; \t\r\n\0xa", 12);
     std::mt19937 rng(7);
     for (int round = 0; round < 3000; round++) {
-        std::string text = seed;
-        int edits = 1 + (int)(rng() % 8);
-        for (int e = 0; e < edits; e++) {
-            size_t at = rng() % (text.size() + 1);
-            char ch = alphabet[rng() % (sizeof alphabet - 1)];
-            switch (rng() % 3) {
-            case 0: if (at < text.size()) text[at] = ch; break;
-            case 1: text.insert(text.begin() + (long)at, ch); break;
-            default: if (at < text.size()) text.erase(at, 1); break;
-            }
-        }
+        std::string text = damaged_copy(seed, alphabet, rng, 8);
         IniDocument doc = parse(text);
         for (int i = 0; i < doc.count; i++) {
             const IniEntry& a = doc.entries[i];

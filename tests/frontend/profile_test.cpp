@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frontend/profile.h"
+#include "tests/frontend/reader_test_util.h"
 #include "tests/frontend/support/frontend_fixture.h"
 
 namespace {
@@ -164,21 +165,11 @@ TEST(ProfileReader, MutatedProfilesNeverEscapeTheirBuffers) {
         "{\n  \"id\": \"talvex\",\n  \"title\": \"T\\u0041\\n\",\n  \"year\": 1998,\n  \"players\": 2,\n"
         "  \"display\": {\"aspect\": \"4:3\", \"rotation\": 90, \"integer_scale\": null},\n"
         "  \"features\": {\"rewind\": false, \"x\": [1, {\"y\": [true]}]},\n  \"other\": [[[\"\\\\\"]]]\n}\n";
-    const char alphabet[] = "{}[]\":,\\ u0e9-.tfn\n";
+    const std::string alphabet = "{}[]\":,\\ u0e9-.tfn\n";
     std::mt19937 rng(11);
     int accepted = 0;
     for (int round = 0; round < 5000; round++) {
-        std::string text = seed;
-        int edits = 1 + (int)(rng() % 6);
-        for (int e = 0; e < edits; e++) {
-            size_t at = rng() % (text.size() + 1);
-            char ch = alphabet[rng() % (sizeof alphabet - 1)];
-            switch (rng() % 3) {
-            case 0: if (at < text.size()) text[at] = ch; break;
-            case 1: text.insert(text.begin() + (long)at, ch); break;
-            default: if (at < text.size()) text.erase(at, 1); break;
-            }
-        }
+        std::string text = damaged_copy(seed, alphabet, rng, 6);
         // An exact-size copy, so that any read past the text is caught.
         std::vector<char> exact(text.begin(), text.end());
         exact.push_back('\0');
@@ -210,7 +201,7 @@ protected:
     std::string profile_file(const std::string& name, const std::string& json) {
         fs::create_directories(dir + "/profiles");
         std::string path = dir + "/profiles/" + name;
-        std::ofstream(path, std::ios::binary) << json;
+        write_file(path, json);
         return path;
     }
     std::vector<std::string> feature_lines() {
