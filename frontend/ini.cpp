@@ -17,10 +17,11 @@ const char HEADER[] = "# Settings written by the frontend. Safe to edit while th
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_trailing_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Copies at most cap - 1 bytes of text[0..len) and terminates.
+// Copies at most cap - 1 bytes of text[0..len) and terminates; the text may
+// be the stored value itself.
 void copy_cut(char* out, size_t cap, const char* text, size_t len) {
     if (len > cap - 1) len = cap - 1;
-    memcpy(out, text, len);
+    memmove(out, text, len);
     out[len] = '\0';
 }
 

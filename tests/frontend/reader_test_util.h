@@ -1,6 +1,7 @@
-// Shared by the tests of the file utilities and the two readers: a scratch
-// folder per test, whole-file reads and writes, and damaged copies of a
-// text for the readers' robustness tests.
+// Shared by the tests of the file utilities, the two readers and the
+// settings: a scratch folder per test, whole-file reads and writes, an
+// environment variable kept for the test, and damaged copies of a text for
+// the readers' robustness tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,6 +23,24 @@ inline std::string read_file(const std::string& path) {
 inline void write_file(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
+
+// Keeps an environment variable's value for the test and restores it.
+struct EnvGuard {
+    explicit EnvGuard(const char* n) : name(n) {
+        const char* v = getenv(n);
+        had = v != nullptr;
+        if (had) value = v;
+    }
+    ~EnvGuard() {
+        if (had)
+            setenv(name, value.c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    const char* name;
+    bool had;
+    std::string value;
+};
 
 // A fresh folder in the temporary directory, removed afterwards.
 class ScratchDirTest : public ::testing::Test {

@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "frontend/settings.h"
+#include "tests/frontend/reader_test_util.h"
 #include "tests/frontend/support/frontend_fixture.h"
 
 namespace {
@@ -34,25 +34,14 @@ const char FRESH_SETTINGS[] =
 
 class SettingsTest : public FrontendTest {
 protected:
+    // The handheld switches change the defaults; the tests set them
+    // themselves.
     void SetUp() override {
-        // The handheld switches change the defaults; the tests set them
-        // themselves.
-        for (const char* name : {"SteamDeck", "STEAM_DECK"}) {
-            const char* v = getenv(name);
-            saved_env.push_back({name, v ? v : "", v != nullptr});
-            unsetenv(name);
-        }
+        unsetenv("SteamDeck");
+        unsetenv("STEAM_DECK");
         FrontendTest::SetUp();
     }
-    void TearDown() override {
-        FrontendTest::TearDown();
-        for (const SavedEnv& e : saved_env)
-            if (e.set) setenv(e.name, e.value.c_str(), 1);
-            else unsetenv(e.name);
-    }
-    void write_settings(const std::string& text) {
-        std::ofstream(fe.settings_path, std::ios::binary) << text;
-    }
+    void write_settings(const std::string& text) { write_file(fe.settings_path, text); }
     // Start-up's settings step over a given file, from a fresh document.
     void load_from(const std::string& text, int rotation = -1, int fullscreen = -1, int scale = 0) {
         free_ini(&fe.settings_doc);
@@ -60,13 +49,7 @@ protected:
         load_settings(rotation, fullscreen, scale);
     }
     std::string saved_file() { return read_text(fe.settings_path); }
-
-    struct SavedEnv {
-        const char* name;
-        std::string value;
-        bool set;
-    };
-    std::vector<SavedEnv> saved_env;
+    EnvGuard steam_deck{"SteamDeck"}, steam_deck_upper{"STEAM_DECK"};
 };
 
 // Sections in the order a file holds them.
@@ -233,59 +216,33 @@ TEST_F(SettingsTest, SaveKeepsForeignSectionsAndTheirOrder) {
     EXPECT_EQ(text.find("kept out"), std::string::npos);
 }
 
-TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoad) {
-    fe.feature_on[FEATURE_REWIND] = 1;
-    load_settings(-1, -1, 0);
-    FrontendSettings& s = fe.settings;
-    s.fullscreen = 1;
-    s.window_scale = 5;
-    s.scale_mode = 1;
-    s.aspect_mode = 1;
-    s.filter = 1;
-    s.vsync = 0;
-    s.pacing = 1;
-    s.scanlines = 40;
-    s.mask = 2;
-    s.mask_strength = 60;
-    s.brightness = 120;
-    s.gamma = 180;
-    s.border = 2;
-    s.rotation = 3;
-    s.volume = 55;
-    s.mute = 1;
-    s.latency_ms = 100;
-    snprintf(s.device, sizeof s.device, "USB Audio");
-    s.accent = 4;
-    s.autosave_exit = 0;
-    s.autosave_menu = 0;
-    s.pause_on_focus_loss = 0;
-    s.rewind = 1;
-    s.rewind_mb = 128;
-    s.deadzone = 45;
-    s.menu_combo = 2;
-    for (int p = 0; p < FE_MAX_PLAYERS; p++) s.player_controller[p] = 3 - p;
-    s.dsw[0] = 0x1234;
-    for (int g = 0; g < GADGET_ADAPTER; g++) s.gadgets[g] = GadgetPlacement{1, 5, 2, -3 - g, 4 + g};
-    for (int i = 0; i < fe.adapter.input_count; i++) fe.bindings[i] = InputBinding{i, 100 + i, 200 + i};
-    for (int i = 0; i < FE_HOTKEY_COUNT; i++) fe.hotkeys[i] = InputBinding{300 + i, -1, 101 + i};
-    snprintf(fe.rom, sizeof fe.rom, "/roms/x y.zip");
-    snprintf(fe.browse_dir, sizeof fe.browse_dir, "/roms");
-    fe.slot = 7;
-    FrontendSettings before = s;
-    std::vector<InputBinding> bindings(fe.bindings, fe.bindings + FE_MAX_INPUTS);
-    std::vector<InputBinding> hotkeys(fe.hotkeys, fe.hotkeys + FE_HOTKEY_COUNT);
-    save_settings();
+// Every key away from its default, in the order a fresh save writes them.
+const char CUSTOM_SETTINGS[] =
+    "# Settings written by the frontend. Safe to edit while the game is closed.\n"
+    "\n[paths]\nrom = /roms/x y.zip\nbrowse_dir = /roms\n"
+    "\n[display]\nfullscreen = 1\nwindow_scale = 5\nscale_mode = 1\naspect_mode = 1\nfilter = 1\nvsync = 0\n"
+    "pacing = 1\nscanlines = 40\nmask = 2\nmask_strength = 60\nbrightness = 120\ngamma = 180\nborder = 2\n"
+    "rotation = 3\n"
+    "\n[audio]\nvolume = 55\nmute = 1\nlatency_ms = 100\ndevice = USB Audio\n"
+    "\n[ui]\naccent = 4\nautosave_exit = 0\nautosave_menu = 0\npause_on_focus_loss = 0\nrewind = 1\n"
+    "rewind_mb = 128\nslot = 7\n"
+    "\n[input]\ndeadzone = 45\nmenu_combo = 2\np1_controller = 3\np2_controller = 2\np3_controller = 1\n"
+    "p4_controller = -1\np1_up = 1,2,3\np1_down = 4,5,6\np1_b1 = 7,-1,100\np2_b1 = 8,-1,101\n"
+    "coin1 = -1,-1,-1\nservice = 9,10,11\n"
+    "\n[hotkeys]\nmenu = 20,-1,-1\nquick_save = 21,22,-1\nquick_load = 23,-1,5\nslot_prev = -1,-1,-1\n"
+    "slot_next = 24,-1,-1\nscreenshot = 25,-1,-1\nfullscreen = 26,-1,-1\nrewind = 27,-1,102\n"
+    "pause = 28,29,-1\ntoggle_fps = 30,-1,-1\nreset = 31,-1,-1\n"
+    "\n[gameplay]\ndsw1 = 0x1234\n"
+    "\n[gadgets]\nfps = 1,5,2,-3,4\nframe_time = 1,4,0,7,-8\ninput_display = 1,2,1,0,9\n";
 
+TEST_F(SettingsTest, EverySettingReadsAndWritesBackByteExact) {
+    fe.feature_on[FEATURE_REWIND] = 1;
+    load_from(CUSTOM_SETTINGS);
+    save_settings();  // updates the document read from the file
+    EXPECT_EQ(saved_file(), CUSTOM_SETTINGS);
     free_ini(&fe.settings_doc);
-    fe.rom[0] = fe.browse_dir[0] = '\0';
-    fe.slot = 0;
-    load_settings(-1, -1, 0);
-    EXPECT_EQ(memcmp(&before, &fe.settings, sizeof before), 0);
-    EXPECT_EQ(memcmp(bindings.data(), fe.bindings, sizeof fe.bindings), 0);
-    EXPECT_EQ(memcmp(hotkeys.data(), fe.hotkeys, sizeof fe.hotkeys), 0);
-    EXPECT_STREQ(fe.rom, "/roms/x y.zip");
-    EXPECT_STREQ(fe.browse_dir, "/roms");
-    EXPECT_EQ(fe.slot, 7);
+    save_settings();  // a fresh document: every value comes from the block
+    EXPECT_EQ(saved_file(), CUSTOM_SETTINGS);
 }
 
 TEST_F(SettingsTest, GadgetKeysFollowTheGadgetCount) {
