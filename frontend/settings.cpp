@@ -38,11 +38,12 @@ constexpr int SLOT_LAST = 10;
 constexpr uint16_t DIP_ALL_SET = 0xFFFF;
 
 // One integer setting: where it is stored in the file and in the block,
-// and the range it is clamped to when the file is read.
+// its default, and the range it is clamped to when the file is read.
 struct IntKey {
     const char* section;
     const char* key;
     size_t offset;  // in FrontendSettings
+    int32_t def;
     bool limited;
     int32_t lo, hi;
 };
@@ -50,37 +51,38 @@ struct IntKey {
 #define AT(field) offsetof(FrontendSettings, field)
 #define PLAYER(n) offsetof(FrontendSettings, player_controller) + (n) * sizeof(int32_t)
 
-// In the order of the file; the clamps also run in this order.
+// In the order of the file; the clamps also run in this order. The
+// rotation's default is the descriptor copy's.
 const IntKey INT_KEYS[] = {
-    {DISPLAY, "fullscreen", AT(fullscreen), false, 0, 0},
-    {DISPLAY, "window_scale", AT(window_scale), true, 1, 8},
-    {DISPLAY, "scale_mode", AT(scale_mode), true, 0, 1},
-    {DISPLAY, "aspect_mode", AT(aspect_mode), true, 0, 1},
-    {DISPLAY, "filter", AT(filter), true, 0, 1},
-    {DISPLAY, "vsync", AT(vsync), false, 0, 0},
-    {DISPLAY, "pacing", AT(pacing), false, 0, 0},
-    {DISPLAY, "scanlines", AT(scanlines), true, 0, 100},
-    {DISPLAY, "mask", AT(mask), true, 0, 3},
-    {DISPLAY, "mask_strength", AT(mask_strength), true, 0, 100},
-    {DISPLAY, "brightness", AT(brightness), true, 50, 150},
-    {DISPLAY, "gamma", AT(gamma), true, 50, 200},
-    {DISPLAY, "border", AT(border), true, 0, 2},
-    {DISPLAY, "rotation", AT(rotation), true, 0, 3},
-    {AUDIO, "volume", AT(volume), true, 0, 100},
-    {AUDIO, "mute", AT(mute), false, 0, 0},
-    {AUDIO, "latency_ms", AT(latency_ms), true, 16, 250},
-    {UI, "accent", AT(accent), true, 0, 5},
-    {UI, "autosave_exit", AT(autosave_exit), false, 0, 0},
-    {UI, "autosave_menu", AT(autosave_menu), false, 0, 0},
-    {UI, "pause_on_focus_loss", AT(pause_on_focus_loss), false, 0, 0},
-    {UI, "rewind", AT(rewind), false, 0, 0},
-    {UI, "rewind_mb", AT(rewind_mb), true, 16, 512},
-    {INPUT, "deadzone", AT(deadzone), true, 5, 90},
-    {INPUT, "menu_combo", AT(menu_combo), true, 0, 3},
-    {INPUT, "p1_controller", PLAYER(0), false, 0, 0},
-    {INPUT, "p2_controller", PLAYER(1), false, 0, 0},
-    {INPUT, "p3_controller", PLAYER(2), false, 0, 0},
-    {INPUT, "p4_controller", PLAYER(3), false, 0, 0},
+    {DISPLAY, "fullscreen", AT(fullscreen), 0, false, 0, 0},
+    {DISPLAY, "window_scale", AT(window_scale), 3, true, 1, 8},
+    {DISPLAY, "scale_mode", AT(scale_mode), 0, true, 0, 1},
+    {DISPLAY, "aspect_mode", AT(aspect_mode), 0, true, 0, 1},
+    {DISPLAY, "filter", AT(filter), 0, true, 0, 1},
+    {DISPLAY, "vsync", AT(vsync), 1, false, 0, 0},
+    {DISPLAY, "pacing", AT(pacing), 0, false, 0, 0},
+    {DISPLAY, "scanlines", AT(scanlines), 0, true, 0, 100},
+    {DISPLAY, "mask", AT(mask), 0, true, 0, 3},
+    {DISPLAY, "mask_strength", AT(mask_strength), 30, true, 0, 100},
+    {DISPLAY, "brightness", AT(brightness), 100, true, 50, 150},
+    {DISPLAY, "gamma", AT(gamma), 100, true, 50, 200},
+    {DISPLAY, "border", AT(border), 1, true, 0, 2},
+    {DISPLAY, "rotation", AT(rotation), 0, true, 0, 3},
+    {AUDIO, "volume", AT(volume), 80, true, 0, 100},
+    {AUDIO, "mute", AT(mute), 0, false, 0, 0},
+    {AUDIO, "latency_ms", AT(latency_ms), 64, true, 16, 250},
+    {UI, "accent", AT(accent), 0, true, 0, 5},
+    {UI, "autosave_exit", AT(autosave_exit), 1, false, 0, 0},
+    {UI, "autosave_menu", AT(autosave_menu), 1, false, 0, 0},
+    {UI, "pause_on_focus_loss", AT(pause_on_focus_loss), 1, false, 0, 0},
+    {UI, "rewind", AT(rewind), 0, false, 0, 0},
+    {UI, "rewind_mb", AT(rewind_mb), 64, true, 16, 512},
+    {INPUT, "deadzone", AT(deadzone), 30, true, 5, 90},
+    {INPUT, "menu_combo", AT(menu_combo), 0, true, 0, 3},
+    {INPUT, "p1_controller", PLAYER(0), 0, false, 0, 0},
+    {INPUT, "p2_controller", PLAYER(1), 1, false, 0, 0},
+    {INPUT, "p3_controller", PLAYER(2), 2, false, 0, 0},
+    {INPUT, "p4_controller", PLAYER(3), 3, false, 0, 0},
 };
 
 #undef AT
@@ -208,21 +210,8 @@ int parse_int_list(const char* text, int32_t* out, int n) {
 void set_default_settings() {
     FrontendSettings& s = fe.settings;
     memset(&s, 0, sizeof s);
-    s.window_scale = 3;
-    s.vsync = 1;
-    s.mask_strength = 30;
-    s.brightness = 100;
-    s.gamma = 100;
-    s.border = 1;
+    for (const IntKey& k : INT_KEYS) *int_field(k) = k.def;
     s.rotation = (int32_t)(fe.adapter.rotation & 3);
-    s.volume = 80;
-    s.latency_ms = 64;
-    s.autosave_exit = 1;
-    s.autosave_menu = 1;
-    s.pause_on_focus_loss = 1;
-    s.rewind_mb = 64;
-    s.deadzone = 30;
-    for (int p = 0; p < FE_MAX_PLAYERS; p++) s.player_controller[p] = p;
     for (uint16_t& word : s.dsw) word = DIP_ALL_SET;
     for (int i = 0; fe.adapter.dips && i < fe.adapter.dip_count; i++) {
         const AdapterDipSwitch& d = fe.adapter.dips[i];
