@@ -162,9 +162,9 @@ TEST(IniDocumentTest, GetIntDetectsTheBaseAndSaturates) {
         const char* value;
         int expected;
     } cases[] = {
-        {"0x1F", 31},  {"0X10", 16},        {"010", 8},          {"-12abc", -12},        {"+7", 7},
-        {"0x", 0},     {"", -5},            {"abc", -5},         {" 5", -5},             {"- 3", -5},
-        {"99999999999", INT_MAX},           {"-99999999999", INT_MIN},                   {"0xFFFFFFFFFFFFFFFFFF", INT_MAX},
+        {"0x1F", 31}, {"0X10", 16}, {"010", 8}, {"-12abc", -12}, {"+7", 7}, {"0x", 0},
+        {"", -5}, {"abc", -5}, {" 5", -5}, {"- 3", -5},
+        {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}, {"0xFFFFFFFFFFFFFFFFFF", INT_MAX},
     };
     for (const Case& c : cases) {
         ini_set(&doc, "s", "k", c.value);

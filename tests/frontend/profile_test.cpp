@@ -282,7 +282,8 @@ TEST_F(ProfileStepTest, RotationMustBeAMultipleOfNinety) {
         {"1e300", 1, "profile rotation 2147483647 is not a multiple of 90; ignored"},
     };
     for (const Case& c : cases) {
-        std::string path = profile_file("fakegame.json", std::string("{\"display\": {\"rotation\": ") + c.rotation + "}}");
+        std::string json = std::string("{\"display\": {\"rotation\": ") + c.rotation + "}}";
+        std::string path = profile_file("fakegame.json", json);
         open_log(fe.log_path);
         fe.adapter = fake_adapter();
         fe.adapter.rotation = 1;
@@ -297,8 +298,8 @@ TEST_F(ProfileStepTest, RotationMustBeAMultipleOfNinety) {
 TEST_F(ProfileStepTest, RejectedAndForeignProfilesAreIgnoredWhole) {
     std::string path = profile_file("fakegame.json", "{\"title\": \"Broken\",\n");
     run_profile_step(nullptr);
-    EXPECT_EQ(other_lines(), (std::vector<std::string>{"profile " + path +
-                                                       " rejected: line 2: expected a string (using adapter defaults)"}));
+    std::string rejected = "profile " + path + " rejected: line 2: expected a string (using adapter defaults)";
+    EXPECT_EQ(other_lines(), std::vector<std::string>{rejected});
     EXPECT_STREQ(fe.adapter.title, "Fake Game: Test Card");
     EXPECT_EQ(fe.profile.loaded, 0);
     EXPECT_STREQ(fe.profile.title, "") << "the rejected profile is zeroed";
