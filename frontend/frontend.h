@@ -450,19 +450,42 @@ void update_vsync();
 // ---------------------------------------------------------------------------
 // Files and the log
 
+// No path is ever cut: a path that does not fit its buffer is an error for
+// the operation at hand. join_path returns 0 (and leaves `out` empty) when
+// the joined path does not fit; the caller must then give up on that path
+// and never read or write anything under it.
+//
+// folder + name, with "/" between unless the folder ends in "/" or "\"
+// (an empty folder gives "/name").
 int join_path(char* out, size_t out_size, const char* folder, const char* name);
+// The part after the last "/" or "\" (the whole path when it has none).
 const char* path_basename(const char* path);
+// The parent folder ("/" and drive roots keep their separator); empty when
+// there is none or it does not fit `out`.
 void path_dirname(const char* path, char* out, size_t out_size);
 int is_regular_file(const char* path);
 int is_directory(const char* path);
+// Creates the folder with all its parents (mode 0755); 1 when it exists
+// afterwards.
 int make_dirs(const char* path);
-// The whole file with a NUL byte after it (length without the NUL); free().
+// The whole of a regular file with a NUL byte after it (length without the
+// NUL); free(). Null for anything else: a folder, a pipe, a device.
 uint8_t* read_whole_file(const char* path, size_t* length);
+// Writes "<path>.tmp", flushes and syncs it, then renames it over the path.
+// On any failure the temporary file is removed, the old file stays, and
+// the result is 0.
 int write_file_atomic(const char* path, const void* data, size_t length);
+// The value of HOME (even empty); 0 when unset or too long for `out`.
 int home_dir(char* out, size_t out_size);
+// The visible entries of a folder, sorted (folders first, then by name
+// without regard to case); the count and a new array (free()), or -1.
 int list_dir(const char* folder, DirEntry** out);
 int compare_dir_entries(const DirEntry* a, const DirEntry* b);
+// The ROM browser's starting locations: HOME, then the usual mount points
+// that exist; the count and a new array (free()), or -1.
 int list_browse_roots(DirEntry** out);
+// The log: every line goes to standard error and, once open_log has
+// truncated the file, to the file too, flushed at once.
 void open_log(const char* path);
 void close_log();
 void log_line(const char* format, ...) FE_PRINTF(1, 2);

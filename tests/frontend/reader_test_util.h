@@ -1,0 +1,77 @@
+// Shared by the tests of the file utilities, the two readers and the
+// settings: a scratch folder per test, whole-file reads and writes, an
+// environment variable kept for the test, and damaged copies of a text for
+// the readers' robustness tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline void write_file(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Keeps an environment variable's value for the test and restores it.
+struct EnvGuard {
+    explicit EnvGuard(const char* n) : name(n) {
+        const char* v = getenv(n);
+        had = v != nullptr;
+        if (had) value = v;
+    }
+    ~EnvGuard() {
+        if (had)
+            setenv(name, value.c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    const char* name;
+    bool had;
+    std::string value;
+};
+
+// A fresh folder in the temporary directory, removed afterwards.
+class ScratchDirTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/fe-scratch-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    std::string in(const std::string& name) const { return dir + "/" + name; }
+    std::string dir;
+};
+
+// The text with 1 to max_edits bytes replaced by, or inserted as, bytes of
+// the alphabet, or removed.
+inline std::string damaged_copy(const std::string& text, const std::string& alphabet, std::mt19937& rng,
+                                int max_edits) {
+    std::string out = text;
+    int edits = 1 + (int)(rng() % (unsigned)max_edits);
+    for (int e = 0; e < edits; e++) {
+        size_t at = rng() % (out.size() + 1);
+        char ch = alphabet[rng() % alphabet.size()];
+        switch (rng() % 3) {
+        case 0: if (at < out.size()) out[at] = ch; break;
+        case 1: out.insert(out.begin() + (long)at, ch); break;
+        default: if (at < out.size()) out.erase(at, 1); break;
+        }
+    }
+    return out;
+}
