@@ -2,14 +2,13 @@
 // the main loop, and shut-down in its fixed order.
 #include "frontend/startup.h"
 
-#include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
 #include "frontend/frontend.h"
+#include "frontend/picture.h"
 
 namespace {
 
@@ -18,13 +17,6 @@ constexpr int SAFE_TITLE_LIMIT = 125;
 constexpr int MIN_WINDOW_W = 320;
 constexpr int MIN_WINDOW_H = 240;
 constexpr Uint32 INIT_FLAGS = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER;
-
-int64_t saturate_to_int(double v) {
-    if (std::isnan(v)) return 0;
-    if (v >= (double)INT_MAX) return INT_MAX;
-    if (v <= (double)INT_MIN) return INT_MIN;
-    return (int64_t)v;
-}
 
 // Copies a path into one of the record's path buffers; a path that does not
 // fit is refused rather than cut.
@@ -88,14 +80,10 @@ void make_data_folders() {
 void initial_window_size(const CommandLine& cl, int* w, int* h) {
     SDL_DisplayMode desktop;
     if (SDL_GetDesktopDisplayMode(0, &desktop) == 0)
-        fe.settings.window_scale = fit_window_scale(fe.adapter.height, fe.adapter.display_aspect,
+        fe.settings.window_scale = fit_window_scale((int)fe.adapter.height, fe.adapter.display_aspect,
                                                     fe.settings.rotation, fe.settings.window_scale, desktop.w,
                                                     desktop.h);
-    int64_t w64, h64;
-    window_size_for(fe.adapter.height, fe.adapter.display_aspect, fe.settings.rotation, fe.settings.window_scale,
-                    &w64, &h64);
-    *w = (int)w64;
-    *h = (int)h64;
+    window_size_for_scale(fe.settings.window_scale, w, h);
     if (cl.window_w >= MIN_WINDOW_W && cl.window_h >= MIN_WINDOW_H) {
         *w = cl.window_w;
         *h = cl.window_h;
@@ -226,7 +214,6 @@ void shut_down() {
 }  // namespace
 
 int parse_decimal(const char* text) {
-    errno = 0;
     long v = strtol(text, nullptr, 10);
     if (v > INT_MAX) return INT_MAX;
     if (v < INT_MIN) return INT_MIN;
@@ -323,24 +310,11 @@ void make_safe_title(const char* title, char* out, size_t out_size) {
     snprintf(out, out_size, "%s", buf);
 }
 
-void window_size_for(int64_t height, double aspect, int rotation, int64_t scale, int64_t* w, int64_t* h) {
-    double hd = (double)height * (double)scale;
-    int64_t hh = saturate_to_int(hd);
-    int64_t ww = saturate_to_int((double)hh * aspect + 0.5);
-    if (rotation & 1) {
-        *w = hh;
-        *h = ww;
-    } else {
-        *w = ww;
-        *h = hh;
-    }
-}
-
-int fit_window_scale(int64_t height, double aspect, int rotation, int scale, int dw, int dh) {
+int fit_window_scale(int height, double aspect, int rotation, int scale, int dw, int dh) {
     if (scale <= 1) return scale;
     auto fits = [&](int s) {
-        int64_t w, h;
-        window_size_for(height, aspect, rotation, s, &w, &h);
+        int w, h;
+        window_size_for(height, aspect, s, rotation, &w, &h);
         return w <= (int64_t)dw - 40 && h <= (int64_t)dh - 80;
     };
     if (fits(scale)) return scale;

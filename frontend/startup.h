@@ -34,9 +34,6 @@ void print_usage(FILE* out, const char* program, const char* rom_archive_name);
 // characters < > " / \ | ? * become "_", at most 125 characters.
 void make_safe_title(const char* title, char* out, size_t out_size);
 
-// The window for a scale: height x scale high and the display aspect wide,
-// swapped for an odd rotation; in 64 bits, saturated to the int range.
-void window_size_for(int64_t height, double aspect, int rotation, int64_t scale, int64_t* w, int64_t* h);
 // The largest scale up to `scale` (at least 1) whose window fits a desktop
 // of dw x dh less 40 x 80 pixels.
-int fit_window_scale(int64_t height, double aspect, int rotation, int scale, int dw, int dh);
+int fit_window_scale(int height, double aspect, int rotation, int scale, int dw, int dh);

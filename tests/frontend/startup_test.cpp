@@ -116,19 +116,6 @@ TEST(SafeTitle, ColonsBecomeDashesAndForbiddenCharactersUnderscores) {
     EXPECT_EQ(strlen(out), 125u);
 }
 
-TEST(WindowSize, ScaleAspectAndRotation) {
-    int64_t w, h;
-    window_size_for(240, 4.0 / 3.0, 0, 3, &w, &h);
-    EXPECT_EQ(w, 960);
-    EXPECT_EQ(h, 720);
-    window_size_for(240, 4.0 / 3.0, 1, 3, &w, &h);
-    EXPECT_EQ(w, 720);
-    EXPECT_EQ(h, 960);
-    window_size_for(240, 4.0 / 3.0, 0, INT_MAX, &w, &h);
-    EXPECT_EQ(h, INT_MAX);
-    EXPECT_EQ(w, INT_MAX);
-}
-
 TEST(WindowSize, TheDesktopFitFindsTheLargestScaleThatFits) {
     // 1920 x 1080: a 4:3 320 x 240 game fits 4x (960 high) but not 5x.
     EXPECT_EQ(fit_window_scale(240, 4.0 / 3.0, 0, 8, 1920, 1080), 4);
