@@ -1,7 +1,5 @@
 // Game start, stop and pause, and the way back from the menus: what each
 // of them changes and what it leaves alone.
-#include <sys/stat.h>
-
 #include "tests/frontend/pads_and_probes.h"
 
 namespace {
