@@ -190,23 +190,26 @@ TEST_F(AudioTest, ReopeningDiscardsTheQueue) {
     EXPECT_EQ(SDL_GetQueuedAudioSize(fe.audio_device), 0u);
 }
 
-TEST_F(AudioTest, MissingNamedDeviceFallsBackToTheDefault) {
+// SDL's dummy driver knows only its default device (the disk driver takes
+// any name as the name of its file).
+using AudioDeviceTest = PadTest;
+
+TEST_F(AudioDeviceTest, MissingNamedDeviceFallsBackToTheDefault) {
     snprintf(fe.settings.device, sizeof fe.settings.device, "No Such Device");
+    fe.settings.latency_ms = 64;
     open_audio_device();
     EXPECT_NE(fe.audio_device, 0u);
     EXPECT_NE(fe.audio_stream, nullptr);
 }
 
-TEST_F(AudioTest, OpeningIsLogged) {
+TEST_F(AudioDeviceTest, OpeningIsLogged) {
     NEEDS_LOG();
     fe.settings.latency_ms = 64;
     snprintf(fe.settings.device, sizeof fe.settings.device, "No Such Device");
     open_audio_device();
-    std::vector<std::string> lines = log_messages();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].rfind("audio device 'No Such Device' unavailable (", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[0].substr(lines[0].size() - 15), "); using default");
-    EXPECT_EQ(lines[1], "audio: 48000 Hz, 2 ch, buffer 1024 samples, target latency 64 ms");
+    EXPECT_EQ(log_messages(),
+              (std::vector<std::string>{"audio device 'No Such Device' unavailable (No such device); using default",
+                                        "audio: 48000 Hz, 2 ch, buffer 1024 samples, target latency 64 ms"}));
 }
 
 TEST_F(AudioTest, WithoutADeviceTheGameRunsSilently) {
