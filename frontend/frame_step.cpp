@@ -4,14 +4,6 @@
 #include "frontend/frontend.h"
 #include "frontend/input.h"
 
-namespace {
-
-// The frames of sound the frame buffer can hold: the adapter's maximum and
-// the 16 spare samples it was allocated with.
-int audio_buffer_frames() { return (int)((fe.adapter.max_audio_frames * 2 + 16) / 2); }
-
-}  // namespace
-
 void step_frame() {
     uint32_t word = 0;
     if (!movie_next_word(&word)) word = input_word_from_bindings();
@@ -41,8 +33,10 @@ void step_frame() {
     }
 
     if (frames > 0 && fe.audio_device && fe.audio_stream) {
-        int room = audio_buffer_frames();
-        queue_frame_audio(fe.audio_buffer, frames < room ? frames : room);
+        // Never more than the frame buffer holds: the adapter's maximum and
+        // the 16 spare samples it was allocated with.
+        uint64_t room = (uint64_t)fe.adapter.max_audio_frames + 8;
+        queue_frame_audio(fe.audio_buffer, (uint64_t)frames < room ? frames : (int)room);
     }
     if (fe.rewind.entries && fe.frame_counter % 4 == 0) rewind_capture();
     if (fe.frame_counter % 120 == 0) flush_nvram();

@@ -11,27 +11,30 @@ namespace {
 
 uint64_t counter_frequency() { return fe.perf_freq ? fe.perf_freq : SDL_GetPerformanceFrequency(); }
 
+// Formats apart first and then copies, so that an argument may be the
+// target buffer itself.
+void format_into(char* out, size_t size, const char* format, va_list args) {
+    char text[sizeof fe.message_text];
+    vsnprintf(text, sizeof text, format, args);
+    snprintf(out, size, "%s", text);
+}
+
 }  // namespace
 
 void show_toast(const char* format, ...) {
-    // Formatted apart first, so that an argument may be the toast text itself.
-    char text[sizeof fe.toast_text];
     va_list args;
     va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
+    format_into(fe.toast_text, sizeof fe.toast_text, format, args);
     va_end(args);
-    snprintf(fe.toast_text, sizeof fe.toast_text, "%s", text);
     fe.toast_expiry = SDL_GetPerformanceCounter() + 2 * counter_frequency();
-    log_line("%s", text);
+    log_line("%s", fe.toast_text);
 }
 
 void show_confirm(int action, int value, const char* format, ...) {
-    char text[sizeof fe.confirm_text];
     va_list args;
     va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
+    format_into(fe.confirm_text, sizeof fe.confirm_text, format, args);
     va_end(args);
-    snprintf(fe.confirm_text, sizeof fe.confirm_text, "%s", text);
     fe.confirm_action = action;
     fe.confirm_value = value;
     fe.menu.cursor[SCREEN_CONFIRM] = 1;  // "No" first
@@ -39,15 +42,12 @@ void show_confirm(int action, int value, const char* format, ...) {
 }
 
 void show_error(const char* title, const char* format, ...) {
-    char text[sizeof fe.message_text];
     va_list args;
     va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
+    format_into(fe.message_text, sizeof fe.message_text, format, args);
     va_end(args);
-    if (!title) title = "";
-    snprintf(fe.message_title, sizeof fe.message_title, "%s", title);
-    snprintf(fe.message_text, sizeof fe.message_text, "%s", text);
-    log_line("%s: %s", fe.message_title, text);
+    snprintf(fe.message_title, sizeof fe.message_title, "%s", title ? title : "");
+    log_line("%s: %s", fe.message_title, fe.message_text);
     if (!fe.menu_open)
         open_menu_and_pause(SCREEN_MESSAGE);
     else

@@ -43,8 +43,6 @@ protected:
         PadTest::SetUp();
         raw_path = dir + "/played.raw";
         setenv("SDL_DISKAUDIOFILE", raw_path.c_str(), 1);
-        fe.settings.volume = 100;
-        fe.settings.latency_ms = 250;
     }
     void TearDown() override {
         PadTest::TearDown();

@@ -29,9 +29,6 @@ class FrameStepTest : public PadTest {
 protected:
     void SetUp() override {
         PadTest::SetUp();
-        fe.settings.latency_ms = 250;
-        fe.settings.volume = 100;
-        fe.settings.deadzone = 30;
         for (int& p : fe.settings.player_controller) p = -1;
         for (int j = 0; j < fe.adapter.input_count; j++) {
             const AdapterInput& row = fe.adapter.inputs[j];
@@ -82,8 +79,7 @@ TEST_F(FrameStepTest, EveryFrameIsCountedAndTimed) {
 }
 
 TEST_F(FrameStepTest, ControllerInputReachesTheGameAfterTheLatchOpens) {
-    ASSERT_GE(attach_virtual_pad(), 0);
-    open_controllers();
+    open_pads(1);
     load_fake_game_running();
     set_pad_button(0, SDL_CONTROLLER_BUTTON_A, 1);
     EXPECT_EQ(frames_with(SHOT, 2), (std::vector<int>{1, 2}));
@@ -105,8 +101,7 @@ TEST_F(FrameStepTest, ControllerInputReachesTheGameAfterTheLatchOpens) {
 }
 
 TEST_F(FrameStepTest, CoinHeldThroughThePauseMenuGivesNoPulse) {
-    ASSERT_GE(attach_virtual_pad(), 0);
-    open_controllers();
+    open_pads(1);
     load_fake_game_running();
     set_pad_button(0, SDL_CONTROLLER_BUTTON_BACK, 1);  // the fake game's coin
     EXPECT_EQ(frames_with(COIN, 20), (std::vector<int>{1, 2, 3, 4, 5}));
@@ -120,8 +115,7 @@ TEST_F(FrameStepTest, CoinHeldThroughThePauseMenuGivesNoPulse) {
 }
 
 TEST_F(FrameStepTest, QuickMenuCombinationKeepsInputFromTheGame) {
-    ASSERT_GE(attach_virtual_pad(), 0);
-    open_controllers();
+    open_pads(1);
     load_fake_game_running();
     fe.settings.menu_combo = 1;
     set_pad_button(0, SDL_CONTROLLER_BUTTON_GUIDE, 1);

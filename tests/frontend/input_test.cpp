@@ -178,19 +178,13 @@ TEST_F(InputTest, KeysOfABindingAnswerForEveryPlayer) {
 
 TEST_F(InputTest, EachOpenedControllerIsLogged) {
     NEEDS_LOG();
-    ASSERT_GE(attach_virtual_pad(), 0) << SDL_GetError();
-    ASSERT_GE(attach_virtual_pad(), 0);
-    open_controllers();
-    ASSERT_EQ(fe.pad_count, 2);
+    open_pads(2);
     std::string name = SDL_GameControllerName(fe.pads[0]);
     EXPECT_EQ(log_messages(), (std::vector<std::string>{"controller 1: " + name, "controller 2: " + name}));
 }
 
 TEST_F(InputTest, ControllersFollowHotPlugging) {
-    ASSERT_GE(attach_virtual_pad(), 0) << SDL_GetError();
-    ASSERT_GE(attach_virtual_pad(), 0);
-    open_controllers();
-    ASSERT_EQ(fe.pad_count, 2);
+    open_pads(2);
     ASSERT_GE(attach_virtual_pad(), 0);
     open_controllers();
     EXPECT_EQ(fe.pad_count, 3);
@@ -221,10 +215,7 @@ TEST_F(InputTest, AtMostEightControllersOpen) {
 }
 
 TEST_F(InputTest, AnyControllerAnswersForPlayerZeroWithoutStickFallback) {
-    attach_virtual_pad();
-    attach_virtual_pad();
-    open_controllers();
-    fe.settings.deadzone = 30;
+    open_pads(2);
     InputBinding shot{-1, -1, SDL_CONTROLLER_BUTTON_A}, up{-1, -1, SDL_CONTROLLER_BUTTON_DPAD_UP};
     EXPECT_FALSE(binding_pressed(&shot, 0, nullptr));
     set_pad_button(1, SDL_CONTROLLER_BUTTON_A, 1);
@@ -235,9 +226,7 @@ TEST_F(InputTest, AnyControllerAnswersForPlayerZeroWithoutStickFallback) {
 }
 
 TEST_F(InputTest, AxisBindingsUseTheStrictDeadZone) {
-    attach_virtual_pad();
-    open_controllers();
-    fe.settings.deadzone = 30;
+    open_pads(1);
     InputBinding right{-1, -1, 100 + 2 * SDL_CONTROLLER_AXIS_LEFTX + 1};
     InputBinding left{-1, -1, 100 + 2 * SDL_CONTROLLER_AXIS_LEFTX};
     const int cases[][3] = {{9830, 0, 0}, {9831, 1, 0}, {-9830, 0, 0}, {-9831, 0, 1}};
@@ -253,9 +242,7 @@ TEST_F(InputTest, AxisBindingsUseTheStrictDeadZone) {
 }
 
 TEST_F(InputTest, StickStandsInForTheDpadOfNumberedPlayers) {
-    attach_virtual_pad();
-    open_controllers();
-    fe.settings.deadzone = 30;
+    open_pads(1);
     const struct { int code, axis, value; } cases[] = {
         {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_AXIS_LEFTY, -9831},
         {SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_AXIS_LEFTY, 9831},
@@ -277,9 +264,7 @@ TEST_F(InputTest, StickStandsInForTheDpadOfNumberedPlayers) {
 }
 
 TEST_F(InputTest, PlayersUseTheirAssignedOrOwnController) {
-    attach_virtual_pad();
-    open_controllers();
-    fe.settings.deadzone = 30;
+    open_pads(1);
     for (int& p : fe.settings.player_controller) p = -1;
     uint8_t keys[SDL_NUM_SCANCODES] = {};
     InputBinding shot{89, -1, SDL_CONTROLLER_BUTTON_A};
@@ -290,7 +275,7 @@ TEST_F(InputTest, PlayersUseTheirAssignedOrOwnController) {
     EXPECT_TRUE(binding_pressed(&shot, 2, keys));
     keys[89] = 0;
 
-    attach_virtual_pad();
+    ASSERT_GE(attach_virtual_pad(), 0);
     open_controllers();
     EXPECT_FALSE(binding_pressed(&shot, 2, keys));  // automatic: controller index 1
     set_pad_button(1, SDL_CONTROLLER_BUTTON_A, 1);
@@ -305,9 +290,7 @@ TEST_F(InputTest, PlayersUseTheirAssignedOrOwnController) {
 
 TEST_F(InputTest, MenuCombinationMustBeHeldOnOneController) {
     EXPECT_FALSE(menu_combo_held());
-    attach_virtual_pad();
-    attach_virtual_pad();
-    open_controllers();
+    open_pads(2);
     fe.settings.menu_combo = 0;
     set_pad_button(0, SDL_CONTROLLER_BUTTON_BACK, 1);
     set_pad_button(1, SDL_CONTROLLER_BUTTON_START, 1);

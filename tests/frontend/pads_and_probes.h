@@ -46,6 +46,17 @@ protected:
     void SetUp() override {
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
         FrontendTest::SetUp();
+        // Samples pass unchanged and the queue has room for many frames.
+        fe.settings.volume = 100;
+        fe.settings.latency_ms = 250;
+        fe.settings.deadzone = 30;
+    }
+
+    // Attaches and opens `count` virtual controllers.
+    void open_pads(int count) {
+        for (int i = 0; i < count; i++) ASSERT_GE(attach_virtual_pad(), 0) << SDL_GetError();
+        open_controllers();
+        ASSERT_EQ(fe.pad_count, count);
     }
 
     // Whether log_line writes the log file (reopens fe.log_path afterwards,

@@ -8,8 +8,6 @@ class RunStateTest : public PadTest {
 protected:
     void SetUp() override {
         PadTest::SetUp();
-        fe.settings.latency_ms = 250;
-        fe.settings.volume = 100;
         fe.feature_on[FEATURE_SAVE_STATES] = 1;
     }
 
