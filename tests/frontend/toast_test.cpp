@@ -16,9 +16,6 @@ TEST_F(ToastTest, LaterToastReplacesTheCurrentOneForTwoSeconds) {
     EXPECT_STREQ(fe.toast_text, "Slot 3");
     EXPECT_GE(fe.toast_expiry, before + 2 * fe.perf_freq);
     EXPECT_LE(fe.toast_expiry, after + 2 * fe.perf_freq);
-}
-
-TEST_F(ToastTest, ToastTextIsCutAt159Characters) {
     std::string text(300, 'x');
     show_toast("%s", text.c_str());
     EXPECT_EQ(std::string(fe.toast_text), text.substr(0, 159));
@@ -26,11 +23,13 @@ TEST_F(ToastTest, ToastTextIsCutAt159Characters) {
     EXPECT_STREQ(fe.toast_text, "100% done %d %s");
 }
 
-TEST_F(ToastTest, ToastsAreLoggedAsTheyStand) {
+TEST_F(ToastTest, ToastsAndErrorsAreLoggedAsTheyStand) {
     NEEDS_LOG();
     show_toast("%s", "50% %s %n");
     show_toast("ROM ready: %s", "a.zip");
-    EXPECT_EQ(log_messages(), (std::vector<std::string>{"50% %s %n", "ROM ready: a.zip"}));
+    show_error("ROM not usable", "%s", "bad % file");
+    EXPECT_EQ(log_messages(),
+              (std::vector<std::string>{"50% %s %n", "ROM ready: a.zip", "ROM not usable: bad % file"}));
 }
 
 TEST(ToastLayout, BoxSitsCentredAboveTheBottomEdge) {
@@ -133,12 +132,6 @@ TEST_F(ToastTest, ErrorWithNoMenuOpensTheMenuOnTheMessageAlone) {
     EXPECT_EQ(top_screen(), SCREEN_MESSAGE);
     EXPECT_EQ(std::string(fe.message_title), std::string(63, 't'));
     EXPECT_EQ(std::string(fe.message_text), std::string(699, 'm'));
-}
-
-TEST_F(ToastTest, ErrorsAreLoggedWithTheirTitle) {
-    NEEDS_LOG();
-    show_error("ROM not usable", "%s", "bad % file");
-    EXPECT_EQ(log_messages(), (std::vector<std::string>{"ROM not usable: bad % file"}));
 }
 
 }  // namespace
