@@ -15,8 +15,8 @@ uint8_t nvram_buffer[FE_NVRAM_CAPACITY];
 uint32_t current_fingerprint() { return fe.adapter.rom_fingerprint ? fe.adapter.rom_fingerprint() : 0; }
 
 // The loaded game's NVRAM file: id and fingerprint name it, so each ROM
-// revision keeps its own. 0 when the path does not fit (out then holds the
-// cut path, for the log only).
+// revision keeps its own. 0 when the path does not fit; nothing may then
+// be read or written under what `out` holds.
 int nvram_path(char* out) {
     char name[64];
     int n = snprintf(name, sizeof name, "%s-%08X.nv", fe.adapter.id ? fe.adapter.id : "", current_fingerprint());
