@@ -400,6 +400,9 @@ struct FrontendState {
     int rom_loaded;
     int running;
     int paused;
+    // The adapter handed over its NVRAM (and so counts it as saved) but the
+    // file was not written: the next flush writes even without a change.
+    int nvram_pending;
 
     // --- save states --------------------------------------------------------
     StateSlotInfo state_slots[FE_SLOT_COUNT];

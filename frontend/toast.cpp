@@ -1,13 +1,96 @@
-// Placeholder definitions, replaced by the module's implementation.
+// The screen stack of the menus and the three ways the frontend tells the
+// user something: the toast, the confirmation dialog and the message box.
+#include "frontend/toast.h"
+
+#include <cstdarg>
+#include <cstdio>
+
 #include "frontend/frontend.h"
 
-#pragma GCC diagnostic ignored "-Wunused-parameter"
+namespace {
 
-void show_toast(const char* format, ...) { }
-void show_confirm(int action, int value, const char* format, ...) { }
-void show_error(const char* title, const char* format, ...) { }
-void push_screen(int screen) { }
-void pop_screen() { }
-void reset_screen_timing() { }
-int top_screen() { return {}; }
-void draw_toast(int w, int h) { }
+uint64_t counter_frequency() { return fe.perf_freq ? fe.perf_freq : SDL_GetPerformanceFrequency(); }
+
+// Formats apart first and then copies, so that an argument may be the
+// target buffer itself.
+void format_into(char* out, size_t size, const char* format, va_list args) {
+    char text[sizeof fe.message_text];
+    vsnprintf(text, sizeof text, format, args);
+    snprintf(out, size, "%s", text);
+}
+
+}  // namespace
+
+void show_toast(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    format_into(fe.toast_text, sizeof fe.toast_text, format, args);
+    va_end(args);
+    fe.toast_expiry = SDL_GetPerformanceCounter() + 2 * counter_frequency();
+    log_line("%s", fe.toast_text);
+}
+
+void show_confirm(int action, int value, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    format_into(fe.confirm_text, sizeof fe.confirm_text, format, args);
+    va_end(args);
+    fe.confirm_action = action;
+    fe.confirm_value = value;
+    fe.menu.cursor[SCREEN_CONFIRM] = 1;  // "No" first
+    push_screen(SCREEN_CONFIRM);
+}
+
+void show_error(const char* title, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    format_into(fe.message_text, sizeof fe.message_text, format, args);
+    va_end(args);
+    snprintf(fe.message_title, sizeof fe.message_title, "%s", title ? title : "");
+    log_line("%s: %s", fe.message_title, fe.message_text);
+    if (!fe.menu_open)
+        open_menu_and_pause(SCREEN_MESSAGE);
+    else
+        push_screen(SCREEN_MESSAGE);
+}
+
+void reset_screen_timing() {
+    fe.menu.open_time = SDL_GetPerformanceCounter();
+    fe.menu.highlight_y = -1.0f;
+}
+
+void push_screen(int screen) {
+    if (fe.screen_depth < FE_STACK_SIZE) fe.screen_stack[fe.screen_depth++] = screen;
+    reset_screen_timing();
+}
+
+void pop_screen() {
+    if (fe.screen_depth > 0) fe.screen_depth--;
+    reset_screen_timing();
+}
+
+int top_screen() { return fe.screen_depth > 0 ? fe.screen_stack[fe.screen_depth - 1] : -1; }
+
+int toast_text_size(int u) { return u * 22 / 100; }
+
+ToastBox toast_box(int w, int h, int u, int text_width, int line_height) {
+    ToastBox box;
+    box.text_size = toast_text_size(u);
+    box.w = text_width + u * 40 / 100;
+    box.h = line_height + u * 18 / 100;
+    box.x = (w - box.w) / 2;
+    box.bottom = h - u * 40 / 100;
+    box.y = box.bottom - box.h;
+    box.text_y = box.y + u * 8 / 100;
+    return box;
+}
+
+void draw_toast(int w, int h) {
+    if (!fe.toast_text[0] || SDL_GetPerformanceCounter() > fe.toast_expiry) return;
+    int u = fe.ui_unit;
+    int size = toast_text_size(u);
+    ToastBox box = toast_box(w, h, u, measure_text_width(fe.toast_text, size), text_line_height(size));
+    fill_rounded_rect(fe.renderer, box.x, box.y, box.w, box.h, u / 10, 0xE61A1210u);
+    fill_rect(fe.renderer, box.x, box.bottom - u * 3 / 100, box.w, u * 3 / 100, accent_colour());
+    draw_text(fe.renderer, fe.toast_text, w / 2, box.text_y, size, 0xFFF6F2F0u, ALIGN_CENTRE);
+}
