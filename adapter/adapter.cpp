@@ -25,8 +25,7 @@ const char MSG_MEMORY[] = "out of memory";
 // The operations below are only called while a game is loaded; should one
 // come earlier it fails instead of touching a record without ROMs.
 const char MSG_NOT_LOADED[] = "no game is loaded";
-const char MSG_STOPPED[] =
-    "The SH-2 program stopped at address %08X (an instruction the runtime cannot execute).";
+const char MSG_STOPPED[] = "The SH-2 program stopped at address %08X (an instruction the runtime cannot execute).";
 
 char bios_override[BIOS_OVERRIDE_SIZE];
 u8 loaded;

@@ -19,8 +19,7 @@ constexpr u32 CHAR_RAM_MIRROR_SIZE = 0x40000;
 }  // namespace
 
 int board_has_roms(const BoardState* b) {
-    return b && b->bios_rom && b->program_rom && b->sprite_rom && b->tile_rom_a && b->tile_rom_b &&
-           b->sample_rom;
+    return b && b->bios_rom && b->program_rom && b->sprite_rom && b->tile_rom_a && b->tile_rom_b && b->sample_rom;
 }
 
 void board_reset(BoardState* b) {
@@ -91,8 +90,7 @@ void board_reset(BoardState* b) {
 
 void board_free_roms(BoardState* b) {
     if (!b) return;
-    u8** roms[] = {&b->bios_rom, &b->program_rom, &b->sprite_rom,
-                   &b->tile_rom_a, &b->tile_rom_b, &b->sample_rom};
+    u8** roms[] = {&b->bios_rom, &b->program_rom, &b->sprite_rom, &b->tile_rom_a, &b->tile_rom_b, &b->sample_rom};
     for (u8** rom : roms) {
         std::free(*rom);
         *rom = nullptr;
@@ -101,14 +99,8 @@ void board_free_roms(BoardState* b) {
     fingerprint_cache_clear();
 }
 
-void board_set_current(BoardState* b) {
-    current_board = b;
-}
+void board_set_current(BoardState* b) { current_board = b; }
 
-void board_set_inputs(BoardState* b, u32 bits) {
-    b->input_bits = bits;
-}
+void board_set_inputs(BoardState* b, u32 bits) { b->input_bits = bits; }
 
-BoardState* board_current() {
-    return current_board;
-}
+BoardState* board_current() { return current_board; }

@@ -41,15 +41,15 @@ struct Ymz280bVoice {
     u8 ended;
     u8 key;
     u8 loop;
-    u8 mode;        // 1 ADPCM, 2 PCM8, 3 PCM16 (0 before the first write)
-    u16 fn;         // 9-bit frequency number
+    u8 mode;  // 1 ADPCM, 2 PCM8, 3 PCM16 (0 before the first write)
+    u16 fn;   // 9-bit frequency number
     u8 level;
     u8 pan;
     u32 start;
     u32 end;
     u32 loop_start;
     u32 loop_end;
-    u32 addr;       // next sample to decode
+    u32 addr;  // next sample to decode
     s32 adpcm_signal;
     s32 adpcm_step;
     s32 loop_signal;

@@ -9,43 +9,145 @@ constexpr s8 RANDOM = -2;
 // two offsets.
 constexpr s8 WRITE_WORD[64] = {
     // 0x00-0x3C
-    HIT_POS1 + 0, HIT_SIZE1 + 0, HIT_POS1 + 1, HIT_SIZE1 + 1,
-    HIT_POS2 + 0, HIT_SIZE2 + 0, HIT_POS2 + 1, HIT_SIZE2 + 1,
-    HIT_POS2 + 2, HIT_SIZE2 + 2, HIT_POS1 + 0, HIT_SIZE1 + 0,
-    HIT_POS1 + 1, HIT_SIZE1 + 1, HIT_POS1 + 2, HIT_SIZE1 + 2,
+    HIT_POS1 + 0,
+    HIT_SIZE1 + 0,
+    HIT_POS1 + 1,
+    HIT_SIZE1 + 1,
+    HIT_POS2 + 0,
+    HIT_SIZE2 + 0,
+    HIT_POS2 + 1,
+    HIT_SIZE2 + 1,
+    HIT_POS2 + 2,
+    HIT_SIZE2 + 2,
+    HIT_POS1 + 0,
+    HIT_SIZE1 + 0,
+    HIT_POS1 + 1,
+    HIT_SIZE1 + 1,
+    HIT_POS1 + 2,
+    HIT_SIZE1 + 2,
     // 0x40-0x7C
-    NONE, NONE, NONE, NONE,
-    HIT_POS1 + 2, HIT_SIZE1 + 2, HIT_POS2 + 0, HIT_SIZE2 + 0,
-    HIT_POS2 + 1, HIT_SIZE2 + 1, HIT_POS2 + 2, HIT_SIZE2 + 2,
-    HIT_MODE, NONE, NONE, NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    HIT_POS1 + 2,
+    HIT_SIZE1 + 2,
+    HIT_POS2 + 0,
+    HIT_SIZE2 + 0,
+    HIT_POS2 + 1,
+    HIT_SIZE2 + 1,
+    HIT_POS2 + 2,
+    HIT_SIZE2 + 2,
+    HIT_MODE,
+    NONE,
+    NONE,
+    NONE,
     // 0x80-0xFC
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
 };
 
 // Word served by each read offset (offset >> 2); differs from the write
 // side: the low offsets read results, the inputs read back from 0x40 up.
 constexpr s8 READ_WORD[64] = {
     // 0x00-0x3C
-    HIT_OVERLAP + 0, HIT_OVERLAP + 1, HIT_FLAGS, NONE,
-    HIT_OVERLAP + 0, HIT_OVERLAP + 1, HIT_OVERLAP + 2, HIT_FLAGS,
-    NONE, NONE, RANDOM, NONE,
-    NONE, NONE, NONE, NONE,
+    HIT_OVERLAP + 0,
+    HIT_OVERLAP + 1,
+    HIT_FLAGS,
+    NONE,
+    HIT_OVERLAP + 0,
+    HIT_OVERLAP + 1,
+    HIT_OVERLAP + 2,
+    HIT_FLAGS,
+    NONE,
+    NONE,
+    RANDOM,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
     // 0x40-0x7C
-    HIT_POS1 + 0, HIT_SIZE1 + 0, HIT_POS1 + 1, HIT_SIZE1 + 1,
-    HIT_POS1 + 2, HIT_SIZE1 + 2, HIT_POS2 + 0, HIT_SIZE2 + 0,
-    HIT_POS2 + 1, HIT_SIZE2 + 1, HIT_POS2 + 2, HIT_SIZE2 + 2,
-    HIT_MODE, NONE, NONE, NONE,
+    HIT_POS1 + 0,
+    HIT_SIZE1 + 0,
+    HIT_POS1 + 1,
+    HIT_SIZE1 + 1,
+    HIT_POS1 + 2,
+    HIT_SIZE1 + 2,
+    HIT_POS2 + 0,
+    HIT_SIZE2 + 0,
+    HIT_POS2 + 1,
+    HIT_SIZE2 + 1,
+    HIT_POS2 + 2,
+    HIT_SIZE2 + 2,
+    HIT_MODE,
+    NONE,
+    NONE,
+    NONE,
     // 0x80-0xBC
-    HIT_DIFF + 0, HIT_DIFF + 1, HIT_DIFF + 2, NONE,
-    HIT_POS1_OUT + 0, HIT_POS2_OUT + 0, HIT_END1 + 0, HIT_START2 + 0,
-    HIT_POS1_OUT + 2, HIT_POS2_OUT + 2, HIT_END1 + 2, HIT_START2 + 2,
-    HIT_POS1_OUT + 4, HIT_POS2_OUT + 4, HIT_END1 + 4, HIT_START2 + 4,
+    HIT_DIFF + 0,
+    HIT_DIFF + 1,
+    HIT_DIFF + 2,
+    NONE,
+    HIT_POS1_OUT + 0,
+    HIT_POS2_OUT + 0,
+    HIT_END1 + 0,
+    HIT_START2 + 0,
+    HIT_POS1_OUT + 2,
+    HIT_POS2_OUT + 2,
+    HIT_END1 + 2,
+    HIT_START2 + 2,
+    HIT_POS1_OUT + 4,
+    HIT_POS2_OUT + 4,
+    HIT_END1 + 4,
+    HIT_START2 + 4,
     // 0xC0-0xFC
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
+    NONE,
 };
 
 u16 wrap(int v) { return static_cast<u16>(v & 0xFFFF); }
@@ -109,26 +211,23 @@ void hit_recompute(HitDevice* hit) {
     w[HIT_FLAGS] = flags;
 }
 
-} // namespace
+}  // namespace
 
 void hit_write(HitDevice* hit, u32 offset, u16 value) {
     if (offset < 0x100) {
         const s8 word = WRITE_WORD[(offset & 0xFC) >> 2];
-        if (word >= 0)
-            hit->words[word] = value;
+        if (word >= 0) hit->words[word] = value;
     }
     hit_recompute(hit);
 }
 
 u32 hit_read(BoardState* b, u32 offset) {
-    if (offset >= 0x100)
-        return 0;
+    if (offset >= 0x100) return 0;
     const s8 word = READ_WORD[(offset & 0xFC) >> 2];
     if (word == RANDOM) {
         b->rng = b->rng * 1664525u + 1013904223u;
         return b->rng >> 16;
     }
-    if (word < 0)
-        return 0;
+    if (word < 0) return 0;
     return b->hit.words[word];
 }

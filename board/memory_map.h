@@ -18,9 +18,7 @@ constexpr u32 IDLE_POLL_PC = 0x0402EBD2;
 
 // Mirror folding: unless bit 31, 30 or 28 is set, bits 29 and 27 are not
 // decoded.
-inline u32 bus_fold(u32 address) {
-    return (address & 0xD0000000u) ? address : (address & 0xC7FFFFFFu);
-}
+inline u32 bus_fold(u32 address) { return (address & 0xD0000000u) ? address : (address & 0xC7FFFFFFu); }
 
 // 32-bit read of a folded, 4-aligned address. The YMZ280B and clock ports
 // read 0 at this width.

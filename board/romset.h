@@ -23,7 +23,7 @@ struct RomFileSpec {
     u32 crc32;
     const char* role;  // descriptive only
     RomTarget target;
-    u32 offset;        // byte offset in the target buffer (not for program halves)
+    u32 offset;  // byte offset in the target buffer (not for program halves)
 };
 
 struct BiosFileSpec {

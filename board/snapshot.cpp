@@ -9,8 +9,8 @@
 
 #include "board/fingerprint.h"
 #include "board/frame.h"
-#include "zipio/zip_io.h"
 #include "sh2/xlate.h"
+#include "zipio/zip_io.h"
 
 namespace {
 
@@ -29,9 +29,7 @@ void set_error(char* err, size_t errlen, const char* message) {
     if (err && errlen) snprintf(err, errlen, "%s", message);
 }
 
-u32 load_le32(const u8* p) {
-    return (u32)p[0] | (u32)p[1] << 8 | (u32)p[2] << 16 | (u32)p[3] << 24;
-}
+u32 load_le32(const u8* p) { return (u32)p[0] | (u32)p[1] << 8 | (u32)p[2] << 16 | (u32)p[3] << 24; }
 
 void store_le32(u8* p, u32 v) {
     p[0] = (u8)v;
@@ -154,13 +152,11 @@ void walk_onchip(SnapshotStream* s, BoardState* b) {
 
 void walk_palette_control(SnapshotStream* s, PaletteControl* p) {
     u8* fields[] = {
-        &p->sprite_brightness_on, &p->tile_brightness_on, &p->sprite_bank_dirty,
-        &p->tile_bank_dirty,      &p->palette_regs_written, &p->sprite_factor_r,
-        &p->sprite_factor_g,      &p->sprite_factor_b,    &p->blend_factor_b,
-        &p->blend_factor_g,       &p->blend_factor_r,     &p->tile_factor_r,
-        &p->tile_factor_g,        &p->tile_factor_b,      &p->tile_reg6_high,
-        &p->tile_reg5_high,       &p->tile_reg7_high,     &p->tile_layers_on,
-        &p->sprite_layer_on,
+        &p->sprite_brightness_on, &p->tile_brightness_on, &p->sprite_bank_dirty, &p->tile_bank_dirty,
+        &p->palette_regs_written, &p->sprite_factor_r,    &p->sprite_factor_g,   &p->sprite_factor_b,
+        &p->blend_factor_b,       &p->blend_factor_g,     &p->blend_factor_r,    &p->tile_factor_r,
+        &p->tile_factor_g,        &p->tile_factor_b,      &p->tile_reg6_high,    &p->tile_reg5_high,
+        &p->tile_reg7_high,       &p->tile_layers_on,     &p->sprite_layer_on,
     };
     for (u8* f : fields) stream_u8(s, f);
 }
@@ -269,9 +265,7 @@ constexpr u64 LINES_RUN_MAX = 1ULL << 40;
 // target and no periodic event lies more than one period behind it.
 constexpr u64 LINE_SLACK_CYCLES = 2 * 1834;
 
-bool behind_by_more_than(u64 due, u64 cycles, u64 period) {
-    return due < cycles && cycles - due > period;
-}
+bool behind_by_more_than(u64 due, u64 cycles, u64 period) { return due < cycles && cycles - due > period; }
 
 bool timing_consistent(const BoardState* b) {
     const u64 cycles = b->cpu.cycles;
@@ -288,8 +282,7 @@ bool voice_in_range(const Ymz280bVoice& v) {
     if (v.start >= YMZ_NIBBLE_ADDRESS_LIMIT || v.end >= YMZ_NIBBLE_ADDRESS_LIMIT ||
         v.loop_start >= YMZ_NIBBLE_ADDRESS_LIMIT || v.loop_end >= YMZ_NIBBLE_ADDRESS_LIMIT)
         return false;
-    if (v.gain_left < 0 || v.gain_left > 255 || v.gain_right < 0 || v.gain_right > 255)
-        return false;
+    if (v.gain_left < 0 || v.gain_left > 255 || v.gain_right < 0 || v.gain_right > 255) return false;
     if (v.increment < 1 || v.increment > 512) return false;
     if (v.position < 0 || v.position > YMZ_POSITION_MAX) return false;
     if (v.adpcm_signal < -32768 || v.adpcm_signal > 32767) return false;
@@ -444,8 +437,7 @@ void* snapshot_save(BoardState* board, size_t* out_size) {
     return s.data;
 }
 
-BoardState* snapshot_parse(BoardState* live, const void* data, size_t size, char* err,
-                           size_t errlen) {
+BoardState* snapshot_parse(BoardState* live, const void* data, size_t size, char* err, size_t errlen) {
     const u8* bytes = (const u8*)data;
     if (!bytes || size < SNAPSHOT_HEADER_SIZE + 4) {
         set_error(err, errlen, MSG_TRUNCATED);

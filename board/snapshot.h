@@ -33,7 +33,7 @@ enum : s32 {
 // The two-way serializer. Write mode appends to a growing buffer that the
 // stream owns until it is handed out; read mode reads the caller's bytes.
 struct SnapshotStream {
-    s32 mode;        // SNAPSHOT_WRITE or SNAPSHOT_READ
+    s32 mode;  // SNAPSHOT_WRITE or SNAPSHOT_READ
     u8* data;
     u64 length;      // write: bytes written; read: end of the readable region
     u64 capacity;    // write: allocated size of data; read: 0
@@ -50,8 +50,7 @@ void* snapshot_save(BoardState* board, size_t* out_size);
 // A malloc'd copy of the live board with the snapshot applied, or null with
 // one sentence in err. The live board is never changed. The caller frees
 // the copy.
-BoardState* snapshot_parse(BoardState* live, const void* data, size_t size, char* err,
-                           size_t errlen);
+BoardState* snapshot_parse(BoardState* live, const void* data, size_t size, char* err, size_t errlen);
 
 // 1 when snapshot_parse would succeed, else 0 with its sentence.
 int snapshot_check(BoardState* live, const void* data, size_t size, char* err, size_t errlen);

@@ -7,16 +7,14 @@
 
 namespace {
 
-inline u32 add_sat(u32 t, u32 s, u32 factor)
-{
+inline u32 add_sat(u32 t, u32 s, u32 factor) {
     const u32 v = t + ((factor * s) >> 8);
     return v > 255 ? 255 : v;
 }
 
 // Additive blend of a sprite colour onto the tile colour beneath it, channel
 // by channel, each saturating on its own.
-inline u32 blend(u32 tile, u32 sprite, const PaletteControl& pc)
-{
+inline u32 blend(u32 tile, u32 sprite, const PaletteControl& pc) {
     const u32 bl = add_sat(tile & 0xff, sprite & 0xff, pc.blend_factor_b);
     const u32 g = add_sat((tile >> 8) & 0xff, (sprite >> 8) & 0xff, pc.blend_factor_g);
     const u32 r = add_sat((tile >> 16) & 0xff, (sprite >> 16) & 0xff, pc.blend_factor_r);
@@ -25,16 +23,13 @@ inline u32 blend(u32 tile, u32 sprite, const PaletteControl& pc)
 
 }  // namespace
 
-void video_compose_frame(BoardState* b)
-{
+void video_compose_frame(BoardState* b) {
     PaletteControl& pc = b->palette_control;
     if (pc.palette_regs_written) {
         // The dirty flags stay set: every later composition that follows a
         // register write reconverts the marked banks again.
-        if (pc.sprite_bank_dirty)
-            palette_convert_range(b, 0, PALETTE_TILE_BANK);
-        if (pc.tile_bank_dirty)
-            palette_convert_range(b, PALETTE_TILE_BANK, PALETTE_ENTRIES - PALETTE_TILE_BANK);
+        if (pc.sprite_bank_dirty) palette_convert_range(b, 0, PALETTE_TILE_BANK);
+        if (pc.tile_bank_dirty) palette_convert_range(b, PALETTE_TILE_BANK, PALETTE_ENTRIES - PALETTE_TILE_BANK);
         pc.palette_regs_written = 0;
     }
 
@@ -75,14 +70,12 @@ void video_compose_frame(BoardState* b)
         const u32 sprite_colour = cache[m];
         u32 out = (sprite_colour & (0u - wins)) | (tile_colour & (wins - 1));
         // Additive blend is rare: a branch is cheaper than always blending.
-        if (wins & (pal[m * 4 + 2] >> 7))
-            out = blend(tile_colour, sprite_colour, pc);
+        if (wins & (pal[m * 4 + 2] >> 7)) out = blend(tile_colour, sprite_colour, pc);
         b->frame_buffer[p] = out & 0x00FFFFFF;
     }
 }
 
-void* board_copy_framebuffer(BoardState* b, void* dst)
-{
+void* board_copy_framebuffer(BoardState* b, void* dst) {
     std::memcpy(dst, b->frame_buffer, sizeof b->frame_buffer);
     return dst;
 }

@@ -241,9 +241,7 @@ SH2_INLINE void op_mul_l(Sh2State* c, u32 m, u32 n) {
     c->cycles += 1;
 }
 SH2_INLINE void op_mulu_w(Sh2State* c, u32 m, u32 n) { c->macl = (c->r[n] & 0xFFFF) * (c->r[m] & 0xFFFF); }
-SH2_INLINE void op_muls_w(Sh2State* c, u32 m, u32 n) {
-    c->macl = u32(s32(s16(u16(c->r[n]))) * s32(s16(u16(c->r[m]))));
-}
+SH2_INLINE void op_muls_w(Sh2State* c, u32 m, u32 n) { c->macl = u32(s32(s16(u16(c->r[n]))) * s32(s16(u16(c->r[m])))); }
 SH2_INLINE void set_mac(Sh2State* c, u64 v) {
     c->mach = u32(v >> 32);
     c->macl = u32(v);
@@ -472,7 +470,10 @@ SH2_INLINE int execute(Sh2State* c, const Sh2DecodeEntry& e, u32 next_pc) {
     case 51: op_shll(c, a); return 1;
     case 52: op_shlr(c, a); return 1;
     case 53: push_reg(c, a, c->mach); return 1;
-    case 54: push_reg(c, a, c->sr); c->cycles += 1; return 1;
+    case 54:
+        push_reg(c, a, c->sr);
+        c->cycles += 1;
+        return 1;
     case 55: op_rotl(c, a); return 1;
     case 56: op_rotr(c, a); return 1;
     case 57: c->mach = pop_reg(c, a); return 1;
@@ -485,10 +486,16 @@ SH2_INLINE int execute(Sh2State* c, const Sh2DecodeEntry& e, u32 next_pc) {
     case 64: op_dt(c, a); return 1;
     case 65: op_cmp_pz(c, a); return 1;
     case 66: push_reg(c, a, c->macl); return 1;
-    case 67: push_reg(c, a, c->gbr); c->cycles += 1; return 1;
+    case 67:
+        push_reg(c, a, c->gbr);
+        c->cycles += 1;
+        return 1;
     case 68: op_cmp_pl(c, a); return 1;
     case 69: c->macl = pop_reg(c, a); return 1;
-    case 70: c->gbr = pop_reg(c, a); c->cycles += 2; return 1;
+    case 70:
+        c->gbr = pop_reg(c, a);
+        c->cycles += 2;
+        return 1;
     case 71: op_shl(c, a, 8); return 1;
     case 72: op_shr(c, a, 8); return 1;
     case 73: c->macl = c->r[a]; return 1;
@@ -497,11 +504,17 @@ SH2_INLINE int execute(Sh2State* c, const Sh2DecodeEntry& e, u32 next_pc) {
     case 76: op_shll(c, a); return 1;  // SHAL
     case 77: op_shar(c, a); return 1;
     case 78: push_reg(c, a, c->pr); return 1;
-    case 79: push_reg(c, a, c->vbr); c->cycles += 1; return 1;
+    case 79:
+        push_reg(c, a, c->vbr);
+        c->cycles += 1;
+        return 1;
     case 80: op_rotcl(c, a); return 1;
     case 81: op_rotcr(c, a); return 1;
     case 82: c->pr = pop_reg(c, a); return 1;
-    case 83: c->vbr = pop_reg(c, a); c->cycles += 2; return 1;
+    case 83:
+        c->vbr = pop_reg(c, a);
+        c->cycles += 2;
+        return 1;
     case 84: op_shl(c, a, 16); return 1;
     case 85: op_shr(c, a, 16); return 1;
     case 86: c->pr = c->r[a]; return 1;

@@ -17,25 +17,25 @@ typedef int64_t s64;
 // The whole architectural and run state of the CPU. No pointers, so the
 // record can be copied and saved field by field.
 struct Sh2State {
-    u32 r[16];          // R0-R15; R15 is the stack pointer
-    u32 pc;             // address of the instruction running or next to run
+    u32 r[16];  // R0-R15; R15 is the stack pointer
+    u32 pc;     // address of the instruction running or next to run
     u32 pr;
-    u32 sr;             // T=0, S=1, IMASK=4-7, Q=8, M=9; loads keep mask 0x3F3
+    u32 sr;  // T=0, S=1, IMASK=4-7, Q=8, M=9; loads keep mask 0x3F3
     u32 gbr;
     u32 vbr;
     u32 mach;
     u32 macl;
-    u32 last_ea;        // data address formed by the last memory access
-    u32 reserved;       // always 0
-    u64 cycles;         // CPU cycles since reset
-    u64 steps;          // instructions (or translated blocks) since reset
-    u32 irl_pending;    // bit L = external level L requested
-    s32 onchip_level;   // -1 or 0 = no on-chip request
+    u32 last_ea;       // data address formed by the last memory access
+    u32 reserved;      // always 0
+    u64 cycles;        // CPU cycles since reset
+    u64 steps;         // instructions (or translated blocks) since reset
+    u32 irl_pending;   // bit L = external level L requested
+    s32 onchip_level;  // -1 or 0 = no on-chip request
     u32 onchip_vector;
     u8 nmi_pending;
-    u8 sleep_state;     // 0 running, 1 sleeping, 2 woken
-    u8 irq_recheck;     // look for an acceptable interrupt before the next instruction
-    u8 idle;            // the board found the program waiting in a loop
+    u8 sleep_state;  // 0 running, 1 sleeping, 2 woken
+    u8 irq_recheck;  // look for an acceptable interrupt before the next instruction
+    u8 idle;         // the board found the program waiting in a loop
 };
 
 // Status register bits.
@@ -55,7 +55,7 @@ struct Sh2DecodeEntry {
     u8 a;
     u8 b;
     u8 c;
-    s16 disp;    // branch displacement in instructions (kinds 3-8)
+    s16 disp;  // branch displacement in instructions (kinds 3-8)
 };
 
 // Flow kinds of decode entries.

@@ -39,17 +39,10 @@ SH2_INLINE u32 step(Sh2State* c, u32 pc) {
             return branch_target;
         }
         return pc + 2;
-    case SH2_KIND_TRAPA:
-        c->cycles += 1;
-        return sh2_trapa(c, e.a, pc + 2);
-    case SH2_KIND_SLEEP:
-        c->cycles += 1;
-        return sh2_sleep(c, pc);
-    case SH2_KIND_ILLEGAL:
-        c->cycles += 1;
-        return sh2_illegal_instruction(c, pc);
-    default:
-        break;
+    case SH2_KIND_TRAPA: c->cycles += 1; return sh2_trapa(c, e.a, pc + 2);
+    case SH2_KIND_SLEEP: c->cycles += 1; return sh2_sleep(c, pc);
+    case SH2_KIND_ILLEGAL: c->cycles += 1; return sh2_illegal_instruction(c, pc);
+    default: break;
     }
 
     // Delayed branches.
@@ -100,8 +93,7 @@ SH2_INLINE u32 step(Sh2State* c, u32 pc) {
         target = sh2_rte(c);
         c->cycles += 1;
         break;
-    default:
-        return sh2_unmodelled_instruction(c, pc);
+    default: return sh2_unmodelled_instruction(c, pc);
     }
     return run_slot(c, pc, slot, target);
 }

@@ -12,7 +12,7 @@ struct ZipReader;
 
 // One directory entry as the archive's central directory records it.
 struct ZipMemberInfo {
-    char name[512];   // name as stored, folders included, cut to fit
+    char name[512];        // name as stored, folders included, cut to fit
     uint64_t size;         // uncompressed size
     uint64_t packed_size;  // compressed size
     uint32_t crc32;        // CRC-32 of the uncompressed data

@@ -74,9 +74,14 @@ TEST_F(RomsetTest, GameArchiveThatDoesNotOpenAndTheMessageBuffer) {
 }
 
 TEST_F(RomsetTest, RefusesTheJapaneseSetAndNamesMissingAndWrongFilesInTableOrder) {
-    const std::string missing_all = std::string(NOT_STANDARD) +
+    const std::string missing_all =
+        std::string(NOT_STANDARD) +
         " Missing: tx-usa.u10 tx-usa.u8 tx100-00.u24 tx101-00.u20 tx200-00.u16 tx201-00.u13 tx210-00.u18 tx300-00.u4";
-    const struct { unsigned omit, wrong_size, wrong_crc; bool japanese; std::string expected; } cases[] = {
+    const struct {
+        unsigned omit, wrong_size, wrong_crc;
+        bool japanese;
+        std::string expected;
+    } cases[] = {
         {0, 0, 0, true, JAPANESE},  // even with every US file present
         {0xFF, 0, 0, true, JAPANESE},
         {(1u << 7) | (1u << 2), 0, 1u << 5, false,
@@ -175,11 +180,11 @@ TEST_F(BoardLoadTest, PlacesEveryImageAndResets) {
     // The two program chips are byte-interleaved, even chip first.
     bool interleaved = true;
     for (size_t n = 0; n < set->data[0].size(); n++)
-        interleaved = interleaved && b->program_rom[2 * n] == set->data[0][n] &&
-                      b->program_rom[2 * n + 1] == set->data[1][n];
+        interleaved =
+            interleaved && b->program_rom[2 * n] == set->data[0][n] && b->program_rom[2 * n + 1] == set->data[1][n];
     EXPECT_TRUE(interleaved);
     const std::pair<const u8*, int> images[] = {
-        {b->sprite_rom, 2},  {b->sprite_rom + 0x400000, 3}, {b->tile_rom_a, 4}, {b->tile_rom_a + 0x400000, 5},
+        {b->sprite_rom, 2}, {b->sprite_rom + 0x400000, 3}, {b->tile_rom_a, 4},       {b->tile_rom_a + 0x400000, 5},
         {b->sample_rom, 7}, {b->tile_rom_b + 0x400000, 6}, {b->bios_rom, SYNTH_BIOS}};
     for (auto [p, i] : images) EXPECT_TRUE(same(p, set->data[i])) << "member " << i;
     // Tilemap B's chip sits above the character RAM mirror area.

@@ -76,7 +76,7 @@ TEST_F(YmzTest, AdpcmReadsHighNibbleFirstAndDividesTowardZero) {
     // Nibble 0 gives +127/8 = 15, then nibble 8 gives -127/8 = -15, not -16.
     play(0, ADPCM, 0x10, {0x08, 0x80}, 0x1FF);
     EXPECT_EQ(voice(0).increment, 256);  // only the low 8 bits of fn count
-    const Samples out = render(10);  // every second output sits on a sample
+    const Samples out = render(10);      // every second output sits on a sample
     EXPECT_EQ((Samples{out[2], out[4], out[6], out[8]}), (Samples{15, 0, -15, 0}));
 }
 
@@ -186,7 +186,7 @@ TEST_F(YmzTest, PanAndLevelSetTheGainsWithPanZeroLikePanOne) {
 }
 
 TEST_F(YmzTest, OutputConversionTruncatesTowardZeroAndClamps) {
-    const s32 cases[][2] = {{-511, 0},         {511, 0},      {-512, -1},        {-1023, -1},
+    const s32 cases[][2] = {{-511, 0},           {511, 0},          {-512, -1},         {-1023, -1},
                             {-16777216, -32768}, {16777215, 32767}, {0x1000000, 32767}, {INT32_MIN, -32768}};
     for (const auto& c : cases) EXPECT_EQ(ymz_output_sample(c[0]), c[1]) << c[0];
 }

@@ -50,15 +50,20 @@ const BranchCase cases[] = {
      [](Sh2State& c, u32) { EXPECT_EQ(c.r[1], 42u); }},
     {"BRA / MUL.L", 4, [](Sh2State& c) { c.r[1] = 3; }, 4, A(4) + 0x40,
      [](Sh2State& c, u32) { EXPECT_EQ(c.macl, 9u); }},
-    {"BRA / TAS.B", 5, [](Sh2State& c) { c.r[2] = D; }, 6, A(5) + 0x40, [](Sh2State& c, u32) {
+    {"BRA / TAS.B", 5, [](Sh2State& c) { c.r[2] = D; }, 6, A(5) + 0x40,
+     [](Sh2State& c, u32) {
          EXPECT_EQ(test_bus_get8(D), 0x80u);
          EXPECT_EQ(c.sr & 1, 1u);
      }},
     // The branch takes its register and PR before the slot can change them.
     {"JMP @R1 / MOV #0,R1", 6, [](Sh2State& c) { c.r[1] = 0x6000; }, 2, 0x6000,
      [](Sh2State& c, u32) { EXPECT_EQ(c.r[1], 0u); }},
-    {"RTS / LDS R2,PR", 7, [](Sh2State& c) { c.pr = 0x6000; c.r[2] = 0x7777; }, 3, 0x6000,
-     [](Sh2State& c, u32) { EXPECT_EQ(c.pr, 0x7777u); }},
+    {"RTS / LDS R2,PR", 7,
+     [](Sh2State& c) {
+         c.pr = 0x6000;
+         c.r[2] = 0x7777;
+     },
+     3, 0x6000, [](Sh2State& c, u32) { EXPECT_EQ(c.pr, 0x7777u); }},
     {"BRAF R1 / ADD #2,R1", 8, [](Sh2State& c) { c.r[1] = 0x100; }, 3, A(8) + 0x104,
      [](Sh2State& c, u32) { EXPECT_EQ(c.r[1], 0x102u); }},
     {"BRAF backwards", 8, [](Sh2State& c) { c.r[1] = 0xFFFFFF00; }, 3, A(8) + u32(4 - 0x100), nullptr},
@@ -66,7 +71,8 @@ const BranchCase cases[] = {
     {"JSR / STS PR", 9, [](Sh2State& c) { c.r[1] = 0x6000; }, 3, 0x6000,
      [](Sh2State& c, u32 a) { EXPECT_EQ(c.r[2], a + 4); }},
     {"BSR / STS PR", 10, nullptr, 3, A(10) + 0x40, [](Sh2State& c, u32 a) { EXPECT_EQ(c.r[2], a + 4); }},
-    {"BSRF / STS PR", 11, [](Sh2State& c) { c.r[1] = 0x20; }, 3, A(11) + 0x24, [](Sh2State& c, u32 a) {
+    {"BSRF / STS PR", 11, [](Sh2State& c) { c.r[1] = 0x20; }, 3, A(11) + 0x24,
+     [](Sh2State& c, u32 a) {
          EXPECT_EQ(c.r[2], a + 4);
          EXPECT_EQ(c.pr, a + 4);
      }},
@@ -75,13 +81,20 @@ const BranchCase cases[] = {
      [](Sh2State& c, u32 a) { EXPECT_EQ(c.r[0], a + 0x60); }},
     {"BRA / MOVA off a long boundary", 13, [](Sh2State& c) { c.pc += 2; }, 3, A(13) + 0x40,
      [](Sh2State& c, u32 a) { EXPECT_EQ(c.r[0], a + 0x60); }},
-    {"BRA / MOV.L @(disp,PC)", 14, nullptr, 3, A(14) + 0x40, [](Sh2State& c, u32 a) {
+    {"BRA / MOV.L @(disp,PC)", 14, nullptr, 3, A(14) + 0x40,
+     [](Sh2State& c, u32 a) {
          EXPECT_EQ(c.r[2], 0x13579BDFu);
          EXPECT_EQ(c.last_ea, a + 0x60);
      }},
     // An untaken BF/S or BT/S leaves its slot to the next step, as an
     // ordinary instruction with its own charge.
-    {"BF/S not taken", 15, [](Sh2State& c) { c.sr |= 1; c.r[1] = 0; }, 1, A(15) + 2, [](Sh2State& c, u32 a) {
+    {"BF/S not taken", 15,
+     [](Sh2State& c) {
+         c.sr |= 1;
+         c.r[1] = 0;
+     },
+     1, A(15) + 2,
+     [](Sh2State& c, u32 a) {
          EXPECT_EQ(c.r[1], 0u);
          EXPECT_EQ(harness_step(&c), a + 4);
          EXPECT_EQ(c.cycles, 2u);
@@ -91,7 +104,12 @@ const BranchCase cases[] = {
     {"BT/S taken", 16, [](Sh2State& c) { c.sr |= 1; }, 3, A(16) + 0x40, ran_slot},
     {"BT/S not taken before a branch raises nothing", 37, [](Sh2State& c) { c.sr &= ~1u; }, 1, A(37) + 2, nullptr},
     // RTE restores SR before its slot runs.
-    {"RTE / STC SR,R2", 17, [](Sh2State& c) { c.sr = 0x0F0; rte_frame(c, 0xFFFFFF0F); }, 5, 0x6000,
+    {"RTE / STC SR,R2", 17,
+     [](Sh2State& c) {
+         c.sr = 0x0F0;
+         rte_frame(c, 0xFFFFFF0F);
+     },
+     5, 0x6000,
      [](Sh2State& c, u32) {
          EXPECT_EQ(c.sr, 0x303u);
          EXPECT_EQ(c.r[2], 0x303u);
