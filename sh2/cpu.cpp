@@ -3,7 +3,7 @@
 // illegal instructions, SLEEP).
 #include <cstring>
 
-#include "sh2/sh2.h"
+#include "sh2/interpreter.h"
 
 namespace {
 

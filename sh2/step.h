@@ -5,8 +5,6 @@
 
 #include "sh2/ops.h"
 
-extern const Sh2DecodeEntry sh2_decode_entries[65536];
-
 namespace sh2_ops {
 
 SH2_INLINE bool t_set(const Sh2State* c) { return (c->sr & SH2_SR_T) != 0; }

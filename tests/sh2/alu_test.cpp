@@ -37,6 +37,9 @@ RegSr m_div1(u32 n, u32 m, u32 sr) {
     }
     return {r, with_t((sr & ~0x101u) | (newq ? 0x100u : 0u), newq == mbit)};
 }
+// DIV1 Rn,Rn: the register is shifted first, so the step divides by the
+// shifted value.
+RegSr m_div1_same(u32 n, u32, u32 sr) { return m_div1(n, (n << 1) | tbit(sr), sr); }
 RegSr m_addc(u32 n, u32 m, u32 sr) { return {n + m + tbit(sr), with_t(sr, (u64(n) + m + tbit(sr)) >> 32)}; }
 RegSr m_addv(u32 n, u32 m, u32 sr) { return {n + m, with_t(sr, overflows(sx(n) + sx(m)))}; }
 RegSr m_subc(u32 n, u32 m, u32 sr) { return {u32(u64(n) - m - tbit(sr)), with_t(sr, u64(n) < u64(m) + tbit(sr))}; }
@@ -179,7 +182,7 @@ const Op ops[] = {
     {"ADDV Rn,Rn", SAME, m_addv},
     {"SUBV Rn,Rn", SAME, m_subv},
     {"NEGC Rn,Rn", SAME, m_negc},
-    {"DIV1 Rn,Rn", SAME, m_div1},
+    {"DIV1 Rn,Rn", SAME, m_div1_same},
     {"XTRCT Rn,Rn", SAME, m_xtrct},
     {"SWAP.W Rn,Rn", SAME, m_swapw},
     {"SHLL", UN, m_shll},
@@ -276,7 +279,8 @@ TEST(AluVectors, EveryInstructionMatchesTheModel) {
     harness_put_inputs(in);
     ASSERT_TRUE(harness_run_until_done(&cpu, 200000000));
     auto result = [](u32 entry, u32 op, int word) { return harness_result((entry * OP_COUNT + op) * 2 + word); };
-    // With Rn = Rm the source is read before the destination is written.
+    // With Rn = Rm the source is read before the destination is written, except
+    // by DIV1, which shifts Rn first.
     for (u32 k = 0; k < OP_COUNT; k++) {
         const Op& op = ops[k];
         int failures = 0;
@@ -310,6 +314,8 @@ TEST(AluVectors, EveryInstructionMatchesTheModel) {
         {2, 0, 1, "ROTCR", 0, ~0u, 0x80000001},
         {0x11223344, 0x55226688, 0, "CMP/STR", 1, 1, 1},
         {0x12345678, 0xDEADBEEF, 0, "XTRCT", 0, ~0u, 0xBEEF1234},
+        {0x80000001, 0x80000001, 0, "DIV1 Rn,Rn", 0, ~0u, 0},        // divides 2 by 2: R1 = 0,
+        {0x80000001, 0x80000001, 0, "DIV1 Rn,Rn", 1, 0x301, 0x100},  // Q = 1, T = 0
     };
     for (const auto& k : known) {
         u32 e = 0;
