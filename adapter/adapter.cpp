@@ -7,11 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "board/fingerprint.h"
-#include "board/frame.h"
-#include "board/romset.h"
-#include "board/snapshot.h"
-#include "board/video.h"
+#include "board/board.h"
 #include "sh2/xlate.h"
 
 namespace {

@@ -8,7 +8,6 @@
 
 #include "board/fingerprint.h"
 #include "board/frame.h"
-#include "board/memory_map.h"
 #include "board/ymz280b.h"
 
 namespace {
@@ -27,7 +26,7 @@ void board_reset(BoardState* b) {
     // RAM mirror: without the ROM images there is no board to reset.
     if (!board_has_roms(b)) return;
 
-    current_board = b;
+    board_set_current(b);
 
     std::memset(b->work_ram, 0, sizeof b->work_ram);
     std::memset(b->cache_ram, 0, sizeof b->cache_ram);
@@ -99,8 +98,4 @@ void board_free_roms(BoardState* b) {
     fingerprint_cache_clear();
 }
 
-void board_set_current(BoardState* b) { current_board = b; }
-
 void board_set_inputs(BoardState* b, u32 bits) { b->input_bits = bits; }
-
-BoardState* board_current() { return current_board; }

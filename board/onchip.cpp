@@ -4,6 +4,11 @@
 
 namespace {
 
+// The timer's steps, used by the event, the register reads and the writes.
+void frt_catch_up(BoardState* b);
+void frt_schedule(BoardState* b);
+void frt_update_irq(BoardState* b);
+
 constexpr u64 FRT_NO_EVENT = ~u64{0};
 constexpr u32 FRT_NO_DISTANCE = 0xFFFFF;
 
@@ -176,8 +181,6 @@ void divu_divide64(BoardState* b, u32 low) {
     b->divu_remainder = static_cast<u32>(r);
 }
 
-}  // namespace
-
 void frt_catch_up(BoardState* b) {
     frt_serve_late(b);
     // Cycles below one count are dropped each time the counter is brought
@@ -207,6 +210,8 @@ void frt_update_irq(BoardState* b) {
     }
     sh2_set_onchip_irq(&b->cpu, level, vector);
 }
+
+}  // namespace
 
 void frt_event(BoardState* b) {
     frt_serve_late(b);

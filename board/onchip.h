@@ -29,8 +29,3 @@ void onchip_write(BoardState* b, u32 address, u32 value, int length);
 // overflow flags that hold now, post the interrupt request and schedule the
 // next event.
 void frt_event(BoardState* b);
-
-// The timer's internal steps, shared with whoever restores a timer state.
-void frt_catch_up(BoardState* b);
-void frt_schedule(BoardState* b);
-void frt_update_irq(BoardState* b);

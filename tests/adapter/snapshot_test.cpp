@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "board/snapshot.h"
+#include "board/board.h"
 #include "sh2/xlate.h"
 #include "tests/adapter/adapter_test_util.h"
 #include "zipio/zip_io.h"

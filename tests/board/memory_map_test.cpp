@@ -22,6 +22,11 @@ protected:
     }
 };
 
+// The work RAM word the game polls in its wait-for-frame loop, and the
+// instruction that polls it.
+constexpr u32 IDLE_POLL_ADDRESS = 0x0604D3C8;
+constexpr u32 IDLE_POLL_PC = 0x0402EBD2;
+
 // Wednesday 18 March 2026, 12:34:56 UTC.
 constexpr s64 CLOCK_BASE = 1773837296;
 
