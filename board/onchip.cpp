@@ -1,5 +1,7 @@
 #include "board/onchip.h"
 
+#include "board/big_endian.h"
+
 #include <cstdint>
 
 namespace {
@@ -43,8 +45,6 @@ bool frt_running(const BoardState* b) { return (b->frt_tcr & 3) != 3; }
 unsigned frt_shift(const BoardState* b) { return FRT_SHIFT[b->frt_tcr & 3]; }
 
 u16* frt_compare_reg(BoardState* b) { return (b->frt_tocr & 0x10) ? &b->frt_ocrb : &b->frt_ocra; }
-
-u32 load_be32(const u8* p) { return u32{p[0]} << 24 | u32{p[1]} << 16 | u32{p[2]} << 8 | u32{p[3]}; }
 
 // Next event measured from `now`: the nearest compare match or overflow
 // that has not flagged yet.
@@ -253,7 +253,7 @@ u32 onchip_read32(BoardState* b, u32 address) {
     case 0x018:
         return u32{frt_read8(b, reg)} << 24 | u32{frt_read8(b, reg + 1)} << 16 | u32{frt_read8(b, reg + 2)} << 8 |
                u32{frt_read8(b, reg + 3)};
-    default: return load_be32(&b->onchip_regs[reg]);
+    default: return be_load(&b->onchip_regs[reg], 4);
     }
 }
 
@@ -267,11 +267,10 @@ void onchip_write(BoardState* b, u32 address, u32 value, int length) {
     }
 
     const u32 start = length == 4 ? (address & 0x1FC) : length == 2 ? (address & 0x1FE) : (address & 0x1FF);
-    const u32 n = static_cast<u32>(length);
-    for (u32 i = 0; i < n; ++i) b->onchip_regs[start + i] = static_cast<u8>(value >> (8 * (n - 1 - i)));
+    be_store(&b->onchip_regs[start], value, length);
 
     const u32 reg = address & 0x1FC;
-    const u32 w = load_be32(&b->onchip_regs[reg]);
+    const u32 w = be_load(&b->onchip_regs[reg], 4);
     switch (reg) {
     case REG_DVSR: b->divu_dvsr = w; break;
     case REG_DVDNT: divu_divide32(b, w); break;

@@ -1,5 +1,7 @@
 #include "board/palette.h"
 
+#include "board/big_endian.h"
+
 namespace {
 
 // One 5-bit channel through a brightness factor: factor 0 blanks the channel,
@@ -9,10 +11,7 @@ inline u32 scale_channel(u32 c, u32 k) {
     return ((8 * k + 8) * c) >> 8;
 }
 
-inline u32 entry_value(const BoardState* b, u32 index) {
-    const u8* e = b->palette_ram + index * 4;
-    return (u32(e[2]) << 8) | e[3];
-}
+inline u32 entry_value(const BoardState* b, u32 index) { return be_load(b->palette_ram + index * 4 + 2, 2); }
 
 struct BankFactors {
     bool on;

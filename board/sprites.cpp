@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "board/big_endian.h"
+
 namespace {
 
 constexpr u32 RING_SIZE = 8192;
@@ -14,7 +16,7 @@ constexpr s64 ONE = 0x10000;  // 1.0 in the 16.16 walk
 u8 sprite_ring[RING_SIZE];
 static_assert(64 * 64 + 128 <= RING_SIZE, "one sprite's runs must fit the ring");
 
-inline u16 be16(const u8* p) { return u16((u32(p[0]) << 8) | p[1]); }
+inline u16 be16(const u8* p) { return u16(be_load(p, 2)); }
 
 // A 15-bit signed offset (sign in bit 14; bit 15 ignored) as a 16-bit value.
 inline u16 offset15(const u8* p) {
@@ -231,7 +233,7 @@ void sprites_render(BoardState* b) {
         if (!(e[2] & 0x40)) colour = e[3] & 0x3f;
         if (!(e[2] & 0x80)) {
             priority = e[3] >> 6;
-            pos = ((u32(e[5]) << 16) | (u32(e[6]) << 8) | e[7]) & ROM_MASK;
+            pos = be_load(e + 5, 3) & ROM_MASK;
         }
         pos = unpack(rom, pos, u32(w * h));
         const u16 tag = u16(colour << 8 | priority << 14);

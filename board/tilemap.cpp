@@ -1,5 +1,7 @@
 #include "board/tilemap.h"
 
+#include "board/big_endian.h"
+
 u16 layer_colour_buffer[LAYER_PIXELS * 2];
 u8 layer_priority_buffer[LAYER_PIXELS * 2];
 
@@ -17,14 +19,11 @@ constexpr LayerRegs LAYER_REGS[2] = {
 
 // A 24-bit value with 8 fraction bits, as a 32-bit value with 16 fraction
 // bits; the shift moves bit 23 into the sign.
-inline u32 reg24(const u8* r, u32 at) {
-    const u32 v = (u32(r[at]) << 16) | (u32(r[at + 1]) << 8) | r[at + 2];
-    return v << 8;
-}
+inline u32 reg24(const u8* r, u32 at) { return be_load(r + at, 3) << 8; }
 
 // A 19-bit value (sign in bit 18), widened to 24 bits and then as reg24.
 inline u32 reg19(const u8* r, u32 at) {
-    u32 v = (u32(r[at] & 7) << 16) | (u32(r[at + 1]) << 8) | r[at + 2];
+    u32 v = be_load(r + at, 3) & 0x7FFFF;
     if (v & 0x40000) v |= 0xF80000;
     return v << 8;
 }
@@ -171,7 +170,7 @@ void roz_layer_render(BoardState* b, u32 layer) {
     const bool four_bpp = (r[lr.mode] & 1) != 0;
     const u8* m = layer == 0 ? b->tilemap_ram_a : b->tilemap_ram_b;
     for (u32 i = 0; i < 64 * 64; i++) {
-        const u32 word = (u32(m[i * 4]) << 24) | (u32(m[i * 4 + 1]) << 16) | (u32(m[i * 4 + 2]) << 8) | m[i * 4 + 3];
+        const u32 word = be_load(m + i * 4, 4);
         const u32 number = word & 0xffff;
         TileInfo& t = map[i];
         t.base = four_bpp ? number * 128 : (number << 8) & 0x7fff00;
@@ -180,7 +179,7 @@ void roz_layer_render(BoardState* b, u32 layer) {
         t.flip = u8(((word & 0x80000000u) ? 0x0F : 0) | ((word & 0x40000000u) ? 0xF0 : 0));
     }
     const u8* s = b->line_ram + layer * 0x1000;
-    for (u32 i = 0; i < 1024; i++) scroll[i] = u16((u32(s[i * 4 + 2]) << 8) | s[i * 4 + 3]);
+    for (u32 i = 0; i < 1024; i++) scroll[i] = u16(be_load(s + i * 4 + 2, 2));
 
     LayerWalk w;
     w.gfx = gfx;
