@@ -11,7 +11,6 @@ void frt_catch_up(BoardState* b);
 void frt_schedule(BoardState* b);
 void frt_update_irq(BoardState* b);
 
-constexpr u64 FRT_NO_EVENT = ~u64{0};
 constexpr u32 FRT_NO_DISTANCE = 0xFFFFF;
 
 // FTCSR bits.
@@ -212,6 +211,8 @@ void frt_update_irq(BoardState* b) {
 }
 
 }  // namespace
+
+u64 frt_period_cycles(const BoardState* b) { return u64{0x10000} << frt_shift(b); }
 
 void frt_event(BoardState* b) {
     frt_serve_late(b);

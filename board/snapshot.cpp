@@ -18,6 +18,7 @@
 #include "board/board.h"
 #include "board/fingerprint.h"
 #include "board/frame.h"
+#include "board/onchip.h"
 #include "sh2/xlate.h"
 #include "zipio/zip_io.h"
 
@@ -357,21 +358,32 @@ constexpr u64 LINES_RUN_MAX = 1ULL << 40;
 
 // The frame runner walks from the CPU's cycle count towards the line's
 // target and the periodic interrupt times in single steps, so counters that
-// disagree by more than a line or a period would make it run for ages.
-// Between frames (and after a stop) the count sits within a line of the
-// target and no periodic event lies more than one period behind it.
-constexpr u64 LINE_SLACK_CYCLES = 2 * 1834;
+// disagree by more than a line or a period would make it run for ages; a
+// count or a due time too far ahead freezes the game instead: no line runs
+// an instruction, or the interrupt never comes. Between frames the count
+// sits at its line's target, past it by at most one instruction (behind it
+// by up to a line after a stop), and each periodic level and timer event is
+// due within one of its periods.
+constexpr u64 LINE_CYCLES = 1834;  // CYCLES_PER_LINE, rounded up
+constexpr u64 LINE_SLACK_CYCLES = 2 * LINE_CYCLES;
 
-bool behind_by_more_than(u64 due, u64 cycles, u64 period) { return due < cycles && cycles - due > period; }
+// More than `period` away from `cycles`, on either side.
+bool off_by_more_than(u64 due, u64 cycles, u64 period) {
+    return due < cycles ? cycles - due > period : due - cycles > period;
+}
 
 bool timing_consistent(const BoardState* b) {
     const u64 cycles = b->cpu.cycles;
-    if (behind_by_more_than(b->next_irl15, cycles, IRL15_CYCLES) ||
-        behind_by_more_than(b->next_irl11, cycles, IRL11_CYCLES) ||
-        behind_by_more_than(b->next_irl9, cycles, IRL9_CYCLES))
+    if (off_by_more_than(b->next_irl15, cycles, IRL15_CYCLES) ||
+        off_by_more_than(b->next_irl11, cycles, IRL11_CYCLES) || off_by_more_than(b->next_irl9, cycles, IRL9_CYCLES))
         return false;
-    u64 line_target = (u64)((double)b->lines_run * CYCLES_PER_LINE + 0.5);
-    return !(line_target > cycles && line_target - cycles > LINE_SLACK_CYCLES);
+    // A timer event behind the count is served at once (the frame runner
+    // brings a damaged one forward); ahead it lies within one counter period.
+    if (b->frt_next != FRT_NO_EVENT && b->frt_next > cycles && b->frt_next - cycles > frt_period_cycles(b))
+        return false;
+    const u64 line_target = (u64)((double)b->lines_run * CYCLES_PER_LINE + 0.5);
+    if (line_target > cycles) return line_target - cycles <= LINE_SLACK_CYCLES;
+    return cycles - line_target <= LINE_CYCLES;
 }
 
 bool voice_in_range(const Ymz280bVoice& v) {

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr size_t SH2_PAYLOAD = 28;
+constexpr size_t ONCH_PAYLOAD = 168;
 constexpr size_t YMZ_PAYLOAD = 2128940;
 constexpr size_t MISC_PAYLOAD = 2129528;
 constexpr size_t VOICE_SIZE = 70;
@@ -289,11 +290,13 @@ TEST_F(Snapshots, DamagedSnapshotsAreRefusedWithTheirSentence) {
 // Values the board keeps in range but a file could hold: refused as a layout
 // fault before the board runs with them, while the edge value just inside is
 // accepted. Timing counters must agree with the cycle count, or a frame could
-// take practically forever.
+// take practically forever or the game freeze.
 TEST_F(Snapshots, OutOfRangeFieldsAreRefused) {
-    const size_t M = MISC_PAYLOAD, V = FIRST_VOICE;
+    const size_t M = MISC_PAYLOAD, V = FIRST_VOICE, O = ONCH_PAYLOAD;
     const u64 lines_run = get_le(snap, M + 29, 8);
     const u64 cycles = adapter_board()->cpu.cycles;
+    const int frt_shift[4] = {3, 5, 7, 0};  // by clock select: a count every 8, 32 or 128 cycles
+    const u64 frt_period = u64{0x10000} << frt_shift[adapter_board()->frt_tcr & 3];
     ASSERT_GT(cycles, 100000u);
     struct Field {
         const char* name;
@@ -326,9 +329,16 @@ TEST_F(Snapshots, OutOfRangeFieldsAreRefused) {
         // A stop in mid-line leaves one line more than the cycles account for.
         {"lines run", M + 29, 8, lines_run + 3, lines_run + 1},
         {"lines run", M + 29, 8, 1ULL << 41, lines_run},
-        // Far ahead only delays the interrupt.
+        // Due times lie within one of their periods of the count, on either side.
         {"next level 9", M + 63, 8, cycles - 1825, cycles - 1824},
-        {"next level 15", M + 47, 8, 0, ~0ULL},
+        {"next level 15", M + 47, 8, 0, cycles + 57272},
+        // Ahead by more, the interrupt never comes; a count ahead of its line runs no instruction.
+        {"next level 9 ahead", M + 63, 8, cycles + 1825, cycles + 1824},
+        {"next level 11 ahead", M + 55, 8, cycles + 229089, cycles + 229088},
+        {"next level 15 ahead", M + 47, 8, ~0ULL, cycles + 57272},
+        {"timer event ahead", O + 544, 8, cycles + frt_period + 1, cycles + frt_period},
+        {"timer event ahead", O + 544, 8, cycles + frt_period + 1, ~0ULL},  // all ones: none scheduled
+        {"count ahead of its line", M + 29, 8, lines_run - 2, lines_run},
     };
     for (const Field& f : fields) {
         SCOPED_TRACE(f.name);
