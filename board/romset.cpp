@@ -79,11 +79,19 @@ int check_bios_in(const char* path) {
     return result;
 }
 
+// Records why a member that passed the check could not be extracted.
+void extract_failed(BoardState* b, const ZipReader* zip, const char* zip_path, const char* file) {
+    if (zipio_out_of_memory(zip))
+        snprintf(b->message, sizeof b->message, "%s", MSG_OUT_OF_MEMORY);
+    else
+        snprintf(b->message, sizeof b->message, MSG_EXTRACT_FAILED, file, zip_path);
+}
+
 // Copies one extracted member, or records why it could not be read.
 int load_member(BoardState* b, ZipReader* zip, const char* zip_path, const RomFileSpec* spec, u8** data, size_t* size) {
     *data = zip_extract_by_basename(zip, spec->file, size);
     if (*data) return 1;
-    snprintf(b->message, sizeof b->message, MSG_EXTRACT_FAILED, spec->file, zip_path);
+    extract_failed(b, zip, zip_path, spec->file);
     return 0;
 }
 
@@ -164,11 +172,9 @@ int load_bios(BoardState* b, const char* game_zip, const char* bios_zip) {
         }
         size_t size;
         u8* data = zip_extract_by_basename(zip, spec->file, &size);
+        if (!data) extract_failed(b, zip, path, spec->file);
         zipio_close(zip);
-        if (!data) {
-            snprintf(b->message, sizeof b->message, MSG_EXTRACT_FAILED, spec->file, path);
-            return 0;
-        }
+        if (!data) return 0;
         memcpy(b->bios_rom, data, size < BIOS_ROM_SIZE ? size : BIOS_ROM_SIZE);
         free(data);
         return 1;

@@ -31,6 +31,7 @@ constexpr size_t MAX_PIECE = size_t(1) << 30;
 struct ZipReader {
     unzFile file;
     std::vector<ZipEntry> entries;
+    bool out_of_memory;  // the last extraction failed for want of memory
 };
 
 static int read_directory(ZipReader* zip) {
@@ -76,10 +77,11 @@ ZipReader* zipio_open(const char* path) {
     unzFile f = unzOpen64(path);
     if (!f) {
         if (!is_empty_archive(path)) return nullptr;
-        return new ZipReader{nullptr, {}};
+        return new ZipReader{nullptr, {}, false};
     }
     ZipReader* zip = new ZipReader;
     zip->file = f;
+    zip->out_of_memory = false;
     if (!read_directory(zip)) {
         zipio_close(zip);
         return nullptr;
@@ -117,6 +119,7 @@ const char* zipio_member_name(const ZipReader* zip, int index) {
 
 uint8_t* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
     if (size_out) *size_out = 0;
+    if (zip) zip->out_of_memory = false;
     const ZipEntry* e = entry_at(zip, index);
     if (!e || e->size > MAX_MEMBER_SIZE) return nullptr;
     unz64_file_pos pos = e->pos;
@@ -125,6 +128,7 @@ uint8_t* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
     // One spare byte lets us notice data running past the recorded size and
     // keeps the buffer non-null for an empty member.
     uint8_t* buf = static_cast<uint8_t*>(malloc(size + 1));
+    zip->out_of_memory = buf == nullptr;
     int ok = buf != nullptr;
     size_t got = 0;
     while (ok && got < size) {
@@ -146,6 +150,8 @@ uint8_t* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
     if (size_out) *size_out = size;
     return buf;
 }
+
+int zipio_out_of_memory(const ZipReader* zip) { return zip && zip->out_of_memory; }
 
 const char* zipio_basename(const char* name) {
     const char* slash = strrchr(name, '/');
