@@ -98,7 +98,6 @@ const AdapterInput INPUTS[] = {
      .key1 = KEY_F2, .key2 = KEY_NONE, .pad = PAD_NONE, .pulse_frames = 0},
 };
 // clang-format on
-// clang-format on
 
 const AdapterDipSwitch DIPS[] = {
     {.key = "flip_screen",
