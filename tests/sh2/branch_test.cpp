@@ -139,21 +139,31 @@ TEST(Branch, TargetsChargesAndSlotOrder) {
 // after the branch's own side effects.
 TEST(Branch, IllegalSlotInstructions) {
     static Sh2State cpu;
-    const u32 cases[][2] = {{18, 3}, {19, 3}, {20, 2}, {21, 3}, {23, 2}, {36, 3}};  // snippet, branch cycles
-    for (auto k : cases) {
-        SCOPED_TRACE(k[0]);
-        u32 a = load(cpu, k[0]);
+    const struct {
+        const char* what;
+        u32 snippet, cycles, sr;  // cycles: the branch's own charge
+        bool writes_pr;           // BSR, BSRF and JSR keep the PR they wrote
+    } cases[] = {
+        {"BSR / RTS", 18, 3, 0x0F1, true},      {"BRA / BRA", 19, 3, 0x0F1, false},
+        {"JMP / TRAPA", 20, 2, 0x0F1, false},   {"RTS / SLEEP", 21, 3, 0x0F1, false},
+        {"JMP / illegal", 23, 2, 0x0F1, false}, {"BSRF / RTS", 36, 3, 0x0F1, true},
+        {"BT/S / RTS", 41, 3, 0x0F1, false},    {"BF/S / TRAPA", 42, 3, 0x0F0, false},
+        {"BRAF / BSR", 43, 3, 0x0F1, false},    {"JSR / illegal", 44, 3, 0x0F1, true},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        u32 a = load(cpu, k.snippet);
         cpu.r[1] = 0x6000;
         cpu.pr = 0x6100;
-        cpu.sr = 0x0F1;
+        cpu.sr = k.sr;
         u32 sp = cpu.r[15];
         EXPECT_EQ(harness_step(&cpu), ILLEGAL_HANDLER);
-        EXPECT_EQ(cpu.cycles, k[1] + 5);
+        EXPECT_EQ(cpu.cycles, k.cycles + 5);
         EXPECT_EQ(cpu.r[15], sp - 8);
-        EXPECT_EQ(test_bus_get32(sp - 4), 0x0F1u);  // SR
-        EXPECT_EQ(test_bus_get32(sp - 8), a + 2);   // the slot's address
-        EXPECT_EQ(cpu.sr, 0x0F1u);
-        EXPECT_EQ(cpu.pr, k[0] == 18 || k[0] == 36 ? a + 4 : 0x6100u);  // BSR and BSRF keep the PR they wrote
+        EXPECT_EQ(test_bus_get32(sp - 4), k.sr);   // SR
+        EXPECT_EQ(test_bus_get32(sp - 8), a + 2);  // the slot's address
+        EXPECT_EQ(cpu.sr, k.sr);
+        EXPECT_EQ(cpu.pr, k.writes_pr ? a + 4 : 0x6100u);
     }
     // After RTE the exception sees the restored SR; the frame replaces the popped one.
     u32 a = load(cpu, 22);
@@ -165,6 +175,25 @@ TEST(Branch, IllegalSlotInstructions) {
     EXPECT_EQ(cpu.r[15], D);
     EXPECT_EQ(test_bus_get32(D + 4), 0x201u);
     EXPECT_EQ(test_bus_get32(D), a + 2);
+}
+
+// An untaken BT/S or BF/S reads its slot once with the branch, as every
+// delayed branch does, and leaves it to the next step, which fetches it
+// again as an ordinary instruction.
+TEST(Branch, UntakenDelayedBranchFetchesItsSlotOnce) {
+    static Sh2State cpu;
+    const u32 cases[][2] = {{15, 1}, {16, 0}};  // snippet (BF/S, BT/S), T
+    for (auto k : cases) {
+        SCOPED_TRACE(k[0]);
+        u32 a = load(cpu, k[0]);
+        cpu.sr = k[1];
+        test_bus_log(true);
+        EXPECT_EQ(harness_step(&cpu), a + 2);
+        const auto& log = test_bus_accesses();
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_TRUE(log[0].kind == 'r' && log[0].size == 2 && log[0].address == a);
+        EXPECT_TRUE(log[1].kind == 'r' && log[1].size == 2 && log[1].address == a + 2);
+    }
 }
 
 }  // namespace
