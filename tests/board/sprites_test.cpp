@@ -182,6 +182,28 @@ TEST_F(SpritesTest, OffsetsMoveAbsoluteEntriesButNotRelativeOnes) {
     EXPECT_EQ(drawn_count(), 3 * 255);
 }
 
+// The offsets' sign is bit 14; bit 15 is not part of them.
+TEST_F(SpritesTest, OffsetSignComesFromBitFourteen) {
+    put(b->sprite_regs, 0x12, 0x8040, 2);  // X: +1 pixel, bit 15 ignored
+    put(b->sprite_regs, 0x0a, 0x7FC0, 2);  // Y: -1 pixel, sign in bit 14
+    render({{.x = at_x(50), .y = at_y(50)}});
+    expect_px({{52, 49, 1}, {51, 49, 0}, {52, 50, 16 + 1}});
+    EXPECT_EQ(drawn_count(), 255);
+}
+
+// Positions are in 1/64 pixel. Off the left or top edge the unscaled copy starts at the pixel below (toward minus
+// infinity), and a zoomed walk at the first whole sub-step that reaches the screen, not the one before it.
+TEST_F(SpritesTest, ClipRoundsTowardTheScreen) {
+    render({{.x = u16(-8 * 64 - 32), .y = at_y(20)}});  // -8.5 pixels: columns -9 to 6
+    expect_px({{0, 21, 16 + 9}, {6, 21, 16 + 15}, {7, 21, 0}});
+    // Half size from -5.25 pixels on both axes: 10.5 half-pixel sub-steps reach the screen, so 11 are taken, landing
+    // at 0.25 on source column and row 11; the next pixel takes two sub-steps.
+    const u16 start = u16(-5 * 64 - 16);
+    render({{.x = start, .y = u16(start - 128), .zoom = {0, 0x80, 0, 0x80}}});
+    expect_px({{0, 0, 11 * 16 + 11}, {1, 0, 11 * 16 + 13}, {1, 1, 13 * 16 + 13}, {2, 2, 15 * 16 + 15}, {3, 3, 0}});
+    EXPECT_EQ(drawn_count(), 9);
+}
+
 TEST_F(SpritesTest, EightBitZoomScalesBothWaysAndSixteenBitOnlyShrinks) {
     // x source 0x80: twice as wide; y destination 0x80: half as high.
     render({{.x = at_x(100), .y = at_y(50), .zoom = {0x80, 0, 0, 0x80}}});

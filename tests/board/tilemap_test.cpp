@@ -159,3 +159,43 @@ TEST_F(TilemapTest, QuarterTurnAndZoomOnEachLayer) {
     render_layer(0);
     for (int x = 0; x < 40; x++) expect_ramp(0, {{x, 0, u32(x / 2)}});
 }
+
+// The walk of rotated layers (a Y step per pixel, or column scroll) reads pixels as the unrotated one does: 4 bits per
+// pixel take the low nibble first, flips mirror within the tile, and transparent pixels keep their colour row and
+// priority. A Y step of 1/256 pixel keeps the first 256 columns on map row 0's line.
+TEST_F(TilemapTest, RotatedWalkReadsPixelsLikeTheUnrotatedOne) {
+    const struct {
+        const char* what;
+        u32 mode;    // bit 1: column scroll
+        u32 y_step;  // per pixel
+    } walks[] = {{"unrotated", 0, 0}, {"Y step per pixel", 0, 1}, {"column scroll", 2, 0}};
+    for (const auto& w : walks) {
+        SCOPED_TRACE(w.what);
+        std::memset(b->line_ram, 0, sizeof b->line_ram);
+        fill_map(0, tile_word(9, 12, 6));                               // tile 9 is all zero: transparent
+        for (u32 i = 0; i < 256; i++) gfx(0)[3 * 256 + i] = u8(i + 1);  // tile 3: value 1 + cy * 16 + cx
+        for (u32 i = 0; i < 3; i++) set_tile(0, 0, 2 + i, tile_word(3, 0, 0, i != 1, i != 0));  // flip x, y, both
+        unit_layer(0, w.mode);
+        roz24(0, 0x29, w.y_step);
+        render_layer(0);
+        expect_colours(0, {{32 + 2, 3, 0x4000 + 3 * 16 + 13 + 1},
+                           {48 + 2, 3, 0x4000 + 12 * 16 + 2 + 1},
+                           {64 + 2, 3, 0x4000 + 12 * 16 + 13 + 1},
+                           {100, 100, 0x4000 + 12 * 256}});
+        EXPECT_EQ(priority_at(0, 100, 100), 6);
+        // 4 bits per pixel: (0, 5) is the low nibble of the tile's byte 40, (1, 5) its high nibble; flipped in X,
+        // (14, 5) and (15, 5) read them.
+        unit_layer(0, w.mode | 1);
+        roz24(0, 0x29, w.y_step);
+        set_tile(0, 0, 0, tile_word(3, 2, 0));
+        set_tile(0, 0, 1, tile_word(3, 2, 0, true));
+        std::memset(gfx(0) + 3 * 128, 0, 128);
+        gfx(0)[3 * 128 + 5 * 8 + 0] = 0xA7;
+        render_layer(0);
+        expect_colours(0, {{0, 5, 0x4000 + 2 * 256 + 7},
+                           {1, 5, 0x4000 + 2 * 256 + 10},
+                           {2, 5, 0x4000 + 2 * 256},
+                           {16 + 15, 5, 0x4000 + 2 * 256 + 7},
+                           {16 + 14, 5, 0x4000 + 2 * 256 + 10}});
+    }
+}
