@@ -14,7 +14,8 @@ constexpr s64 ONE = 0x10000;  // 1.0 in the 16.16 walk
 // and the last run adds at most 128 more, so the ring never wraps within
 // one sprite.
 u8 sprite_ring[RING_SIZE];
-static_assert(64 * 64 + 128 <= RING_SIZE, "one sprite's runs must fit the ring");
+constexpr u32 MAX_RUN = 128;
+static_assert(64 * 64 + MAX_RUN <= RING_SIZE, "one sprite's runs must fit the ring");
 
 inline u16 be16(const u8* p) { return u16(be_load(p, 2)); }
 
@@ -34,8 +35,11 @@ u32 unpack(const u8* rom, u32 pos, u32 wanted) {
         pos = (pos + 1) & ROM_MASK;
         if (c >= 0x80) {
             const u32 n = (c & 0x7f) + 1;
-            if (pos + n <= SPRITE_ROM_SIZE) {
-                std::memcpy(sprite_ring + out, rom + pos, n);
+            if (pos + MAX_RUN <= SPRITE_ROM_SIZE) {
+                // Whole-run copies of a fixed length are far cheaper than
+                // copies of n bytes; what lands past the run is overwritten
+                // by the next run or lies past the sprite.
+                std::memcpy(sprite_ring + out, rom + pos, MAX_RUN);
                 pos = (pos + n) & ROM_MASK;
             } else {
                 for (u32 i = 0; i < n; i++) {
@@ -46,7 +50,7 @@ u32 unpack(const u8* rom, u32 pos, u32 wanted) {
             out += n;
         } else {
             const u32 n = c + 1;
-            std::memset(sprite_ring + out, rom[pos], n);
+            std::memset(sprite_ring + out, rom[pos], MAX_RUN);
             pos = (pos + 1) & ROM_MASK;
             out += n;
         }

@@ -70,14 +70,17 @@ void render_walk(const LayerWalk& walk) {
         u32 y = ly;
         if (FIXED_ROW) {
             if (NO_WRAP && y > 0x3ffffffu) {
-                p += SCREEN_WIDTH;
+                for (int col = 0; col < SCREEN_WIDTH; col++, p++) colour[2 * p] = priority[2 * p] = 0;
             } else {
                 const u32 my = (y >> 16) & 0x3ff;
                 const u32 sc = scroll[my];
                 const TileInfo* row = map + (my >> 4) * 64;
                 const u32 row_offset = (my & 15) << 4;
                 for (int col = 0; col < SCREEN_WIDTH; col++, p++, x += dx_px) {
-                    if (NO_WRAP && x > 0x3ffffffu) continue;
+                    if (NO_WRAP && x > 0x3ffffffu) {
+                        colour[2 * p] = priority[2 * p] = 0;
+                        continue;
+                    }
                     const u32 mx = ((x >> 16) - sc) & 0x3ff;
                     const TileInfo& t = row[mx >> 4];
                     const u32 offset = (row_offset | (mx & 15)) ^ t.flip;
@@ -95,7 +98,10 @@ void render_walk(const LayerWalk& walk) {
             continue;
         }
         for (int col = 0; col < SCREEN_WIDTH; col++, p++, x += dx_px, y += dy_px) {
-            if (NO_WRAP && (x > 0x3ffffffu || y > 0x3ffffffu)) continue;
+            if (NO_WRAP && (x > 0x3ffffffu || y > 0x3ffffffu)) {
+                colour[2 * p] = priority[2 * p] = 0;
+                continue;
+            }
             u32 mx, my;
             // The scroll table is indexed by the map row (or column) the walk
             // reached, not by the screen line, and the value is subtracted.
@@ -153,13 +159,13 @@ u32 roz_layer_tie_bit(const BoardState* b, u32 layer) {
     return (b->tilemap_regs[LAYER_REGS[layer & 1].flags] >> 1) & 1;
 }
 
-void roz_layer_render(BoardState* b, u32 layer) {
-    if (layer > 1) return;
+int roz_layer_render(BoardState* b, u32 layer) {
+    if (layer > 1) return 0;
     const LayerRegs& lr = LAYER_REGS[layer];
     const u8* r = b->tilemap_regs;
     const u8 flags = r[lr.flags];
     const u8* gfx = layer == 0 ? b->tile_rom_a : b->tile_rom_b;
-    if (!(flags & 1) || !b->palette_control.tile_layers_on || !gfx) return;
+    if (!(flags & 1) || !b->palette_control.tile_layers_on || !gfx) return 0;
 
     // Decode the map and the scroll table once, outside the pixel loop.
     // In 4-bit mode a tile is 128 bytes and every tile number reaches into
@@ -198,4 +204,5 @@ void roz_layer_render(BoardState* b, u32 layer) {
     const u32 variant = (mode & 1) | (mode & 2) | ((flags & 4) ? 4 : 0);
     const bool fixed_row = !(mode & 2) && w.dy_px == 0;
     (fixed_row ? FIXED_ROW_WALKS : WALKS)[variant](w);
+    return 1;
 }
