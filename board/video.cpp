@@ -29,6 +29,10 @@ struct Compose {
     const u8* blends;  // per sprite-bank entry: 1 = additive blend
 };
 
+// The pixels of one composition that blend, with their tile colours.
+u32 blend_pixels[LAYER_PIXELS];
+u32 blend_tiles[LAYER_PIXELS];
+
 // One pass over the picture. A layer that did not draw counts as colour 0 and
 // priority 0 everywhere, so its buffer is neither cleared nor read.
 template <bool A_DRAWN, bool B_DRAWN>
@@ -37,6 +41,7 @@ void compose(const Compose& k, u32* out) {
     const PaletteControl& pc = b->palette_control;
     const u32* cache = b->palette_cache;
     const u16* sprites = b->sprite_bitmap;
+    u32 blend_count = 0;
     for (u32 p = 0; p < u32(LAYER_PIXELS); p++) {
         const u32 ca = A_DRAWN ? layer_colour_buffer[2 * p] & 0x7fff : 0;
         const u32 cb = B_DRAWN ? layer_colour_buffer[2 * p + 1] & 0x7fff : 0;
@@ -62,9 +67,16 @@ void compose(const Compose& k, u32* out) {
         // next priority up with its tie bit set holds against it.
         const u32 wins = u32((m & 0xff) != 0) & u32(key < ((sp >> 12) | 3));
         const u32 sprite_colour = cache[m];
-        u32 colour = (sprite_colour & (0u - wins)) | (tile_colour & (wins - 1));
-        if (wins & k.blends[m]) colour = blend(tile_colour, sprite_colour, pc);
-        out[p] = colour & 0x00FFFFFF;
+        out[p] = ((sprite_colour & (0u - wins)) | (tile_colour & (wins - 1))) & 0x00FFFFFF;
+        // Pixels to blend are listed and blended afterwards: which pixels
+        // blend varies too much for a branch here to be predicted.
+        blend_pixels[blend_count] = p;
+        blend_tiles[blend_count] = tile_colour;
+        blend_count += wins & k.blends[m];
+    }
+    for (u32 i = 0; i < blend_count; i++) {
+        const u32 p = blend_pixels[i];
+        out[p] = blend(blend_tiles[i], out[p], pc);
     }
 }
 
