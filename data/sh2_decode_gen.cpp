@@ -61,22 +61,14 @@ Sh2DecodeEntry group0(const Fields& f, u32 low6) {
 }
 
 Sh2DecodeEntry group2(const Fields& f, u32 low4) {
-    static const Sh2Op types[16] = {SH2_OP_MOVB_STORE,
-                                    SH2_OP_MOVW_STORE,
-                                    SH2_OP_MOVL_STORE,
-                                    SH2_OP_NONE,
-                                    SH2_OP_MOVB_STORE_DEC,
-                                    SH2_OP_MOVW_STORE_DEC,
-                                    SH2_OP_MOVL_STORE_DEC,
-                                    SH2_OP_DIV0S,
-                                    SH2_OP_TST,
-                                    SH2_OP_AND,
-                                    SH2_OP_XOR,
-                                    SH2_OP_OR,
-                                    SH2_OP_CMP_STR,
-                                    SH2_OP_XTRCT,
-                                    SH2_OP_MULU_W,
-                                    SH2_OP_MULS_W};
+    // clang-format off
+    static const Sh2Op types[16] = {
+        SH2_OP_MOVB_STORE, SH2_OP_MOVW_STORE, SH2_OP_MOVL_STORE, SH2_OP_NONE,
+        SH2_OP_MOVB_STORE_DEC, SH2_OP_MOVW_STORE_DEC, SH2_OP_MOVL_STORE_DEC, SH2_OP_DIV0S,
+        SH2_OP_TST, SH2_OP_AND, SH2_OP_XOR, SH2_OP_OR,
+        SH2_OP_CMP_STR, SH2_OP_XTRCT, SH2_OP_MULU_W, SH2_OP_MULS_W,
+    };
+    // clang-format on
     if (types[low4] == SH2_OP_NONE) return illegal();
     return plain(types[low4], f.m, f.n);
 }
@@ -100,76 +92,22 @@ Sh2DecodeEntry group4(const Fields& f, u32 low6) {
     default: break;
     }
     // The remaining single-register forms, by bits 0-5; none = illegal.
+    // clang-format off
     static const Sh2Op types[64] = {
         // 0x00-0x0F
-        SH2_OP_SHLL,
-        SH2_OP_SHLR,
-        SH2_OP_STS_L_MACH,
-        SH2_OP_STC_L_SR,
-        SH2_OP_ROTL,
-        SH2_OP_ROTR,
-        SH2_OP_LDS_L_MACH,
-        SH2_OP_NONE,
-        SH2_OP_SHLL2,
-        SH2_OP_SHLR2,
-        SH2_OP_LDS_MACH,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
+        SH2_OP_SHLL, SH2_OP_SHLR, SH2_OP_STS_L_MACH, SH2_OP_STC_L_SR, SH2_OP_ROTL, SH2_OP_ROTR, SH2_OP_LDS_L_MACH, SH2_OP_NONE,
+        SH2_OP_SHLL2, SH2_OP_SHLR2, SH2_OP_LDS_MACH, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE,
         // 0x10-0x1F
-        SH2_OP_DT,
-        SH2_OP_CMP_PZ,
-        SH2_OP_STS_L_MACL,
-        SH2_OP_STC_L_GBR,
-        SH2_OP_NONE,
-        SH2_OP_CMP_PL,
-        SH2_OP_LDS_L_MACL,
-        SH2_OP_LDC_L_GBR,
-        SH2_OP_SHLL8,
-        SH2_OP_SHLR8,
-        SH2_OP_LDS_MACL,
-        SH2_OP_TAS_B,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_LDC_GBR,
-        SH2_OP_NONE,
+        SH2_OP_DT, SH2_OP_CMP_PZ, SH2_OP_STS_L_MACL, SH2_OP_STC_L_GBR, SH2_OP_NONE, SH2_OP_CMP_PL, SH2_OP_LDS_L_MACL, SH2_OP_LDC_L_GBR,
+        SH2_OP_SHLL8, SH2_OP_SHLR8, SH2_OP_LDS_MACL, SH2_OP_TAS_B, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_LDC_GBR, SH2_OP_NONE,
         // 0x20-0x2F
-        SH2_OP_SHAL,
-        SH2_OP_SHAR,
-        SH2_OP_STS_L_PR,
-        SH2_OP_STC_L_VBR,
-        SH2_OP_ROTCL,
-        SH2_OP_ROTCR,
-        SH2_OP_LDS_L_PR,
-        SH2_OP_LDC_L_VBR,
-        SH2_OP_SHLL16,
-        SH2_OP_SHLR16,
-        SH2_OP_LDS_PR,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_LDC_VBR,
-        SH2_OP_NONE,
+        SH2_OP_SHAL, SH2_OP_SHAR, SH2_OP_STS_L_PR, SH2_OP_STC_L_VBR, SH2_OP_ROTCL, SH2_OP_ROTCR, SH2_OP_LDS_L_PR, SH2_OP_LDC_L_VBR,
+        SH2_OP_SHLL16, SH2_OP_SHLR16, SH2_OP_LDS_PR, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_LDC_VBR, SH2_OP_NONE,
         // 0x30-0x3F
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
-        SH2_OP_NONE,
+        SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE,
+        SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE,
     };
+    // clang-format on
     if (types[low6] == SH2_OP_NONE) return illegal();
     return plain(types[low6], f.n);
 }
