@@ -58,6 +58,16 @@ u32 unpack(const u8* rom, u32 pos, u32 wanted) {
     return pos;
 }
 
+// Copies source pixels i0 to i1 - 1 of a sprite row onto bitmap pixels; 0 is
+// transparent. Selects rather than conditional stores, and no aliasing
+// between the two, so the copy vectorises without run-time checks.
+inline void copy_row(u16* __restrict row, const u8* __restrict src, int i0, int i1, u16 tag) {
+    for (int i = i0; i < i1; i++) {
+        const u8 v = src[i];
+        row[i] = v ? u16(v | tag) : row[i];
+    }
+}
+
 void draw_unscaled(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, u16 tag) {
     // sx, sy are in 1/64 pixel; the shift floors toward minus infinity.
     const int x0 = (sx >> 6) - (fx ? w : 0);
@@ -82,12 +92,7 @@ void draw_unscaled(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, 
             }
             src = reversed;
         }
-        // Selects rather than conditional stores, so the copy vectorises.
-        u16* row = bitmap + y * SCREEN_WIDTH;
-        for (int i = i0; i < i1; i++) {
-            const u8 v = src[i];
-            row[x0 + i] = v ? u16(v | tag) : row[x0 + i];
-        }
+        copy_row(bitmap + y * SCREEN_WIDTH + x0, src, i0, i1, tag);
     }
 }
 
@@ -178,8 +183,7 @@ void draw_zoomed(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, u3
             for (int c = 0; c < n; c++) line[c] = src[cols.source[c]];
             line_row = v;
         }
-        u16* dst = bitmap + (rows.first + r) * SCREEN_WIDTH + cols.first;
-        for (int c = 0; c < n; c++) dst[c] = line[c] ? u16(line[c] | tag) : dst[c];
+        copy_row(bitmap + (rows.first + r) * SCREEN_WIDTH + cols.first, line, 0, n, tag);
     }
 }
 
