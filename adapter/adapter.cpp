@@ -7,11 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "board/fingerprint.h"
-#include "board/frame.h"
-#include "board/romset.h"
-#include "board/snapshot.h"
-#include "board/video.h"
+#include "board/board.h"
 #include "sh2/xlate.h"
 
 namespace {
@@ -25,8 +21,7 @@ const char MSG_MEMORY[] = "out of memory";
 // The operations below are only called while a game is loaded; should one
 // come earlier it fails instead of touching a record without ROMs.
 const char MSG_NOT_LOADED[] = "no game is loaded";
-const char MSG_STOPPED[] =
-    "The SH-2 program stopped at address %08X (an instruction the runtime cannot execute).";
+const char MSG_STOPPED[] = "The SH-2 program stopped at address %08X (an instruction the runtime cannot execute).";
 
 char bios_override[BIOS_OVERRIDE_SIZE];
 u8 loaded;

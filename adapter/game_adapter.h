@@ -14,13 +14,13 @@
 
 // One game input: a bit of the 32-bit input word sent before every frame.
 struct AdapterInput {
-    const char* key;    // settings key
-    const char* label;  // text shown in menus
-    uint32_t player;    // 1 or 2; 0 = tied to no player
-    uint32_t mask;      // the bit in the input word
-    int32_t key1;       // default keyboard key (SDL scancode), -1 none
-    int32_t key2;       // second default key, -1 none
-    int32_t pad;        // default controller button, -1 none
+    const char* key;       // settings key
+    const char* label;     // text shown in menus
+    uint32_t player;       // 1 or 2; 0 = tied to no player
+    uint32_t mask;         // the bit in the input word
+    int32_t key1;          // default keyboard key (SDL scancode), -1 none
+    int32_t key2;          // second default key, -1 none
+    int32_t pad;           // default controller button, -1 none
     int32_t pulse_frames;  // 0 = level; N = each press gives exactly N frames
 };
 

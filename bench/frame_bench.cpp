@@ -26,9 +26,7 @@ constexpr double EMULATED_FPS = 59.5971;
 
 using Clock = std::chrono::steady_clock;
 
-double seconds_since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 std::string program(const char* name) { return std::string(BENCH_PROGRAM_DIR) + "/" + name + ".bin"; }
 
@@ -84,8 +82,8 @@ int run_frames(double budget, FrameRun* out) {
 
 void print_run(const char* name, const FrameRun& r) {
     double fps = r.frames / r.seconds;
-    printf("  %-34s %8.1f fps  %7.3f ms/frame  %5.2fx real time  %6.1f M SH-2 instr/s\n", name,
-           fps, 1000.0 / fps, fps / EMULATED_FPS, r.instructions / r.seconds / 1e6);
+    printf("  %-34s %8.1f fps  %7.3f ms/frame  %5.2fx real time  %6.1f M SH-2 instr/s\n", name, fps, 1000.0 / fps,
+           fps / EMULATED_FPS, r.instructions / r.seconds / 1e6);
 }
 
 }  // namespace
@@ -97,8 +95,7 @@ int main(int argc, char** argv) {
         if (strcmp(argv[i], "--seconds") == 0) budget = atof(argv[++i]);
     if (budget <= 0) budget = 1.5;
 
-    printf("Talvex frame benchmark: synthetic ROM set, headless, one core, %.1f s a case\n",
-           budget);
+    printf("Talvex frame benchmark: synthetic ROM set, headless, one core, %.1f s a case\n", budget);
     Clock::time_point build_start = Clock::now();
     const SynthSetPaths& cpu_set = synth_cached_set("bench: cpu-bound", build_cpu_set);
     const SynthSetPaths& draw_set = synth_cached_set("bench: idle and draw", build_draw_set);
@@ -136,8 +133,7 @@ int main(int argc, char** argv) {
 
     if (!load(draw_set) || !run_frames(budget, &run)) return 1;
     print_run("idle, both layers + 1024 sprites:", run);
-    printf("  %-34s %8.3f ms save  %7.3f ms load  (%zu bytes)\n", "core snapshot:", save_ms,
-           load_ms, size);
+    printf("  %-34s %8.3f ms save  %7.3f ms load  (%zu bytes)\n", "core snapshot:", save_ms, load_ms, size);
     printf("  audio: %.1f samples a frame\n", (double)run.samples / run.frames);
     // What the drawing case really draws: sprite cover and picture variety.
     const BoardState* b = adapter_board();

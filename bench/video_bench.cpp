@@ -18,14 +18,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void put(u8* p, u32 off, u32 v, int bytes)
-{
-    for (int i = bytes - 1; i >= 0; i--)
-        p[off++] = u8(v >> (8 * i));
+void put(u8* p, u32 off, u32 v, int bytes) {
+    for (int i = bytes - 1; i >= 0; i--) p[off++] = u8(v >> (8 * i));
 }
 
-void setup(BoardState* b, std::mt19937& rng)
-{
+void setup(BoardState* b, std::mt19937& rng) {
     // Palette: brightness on with mid factors, every entry set.
     for (u32 r = 0; r < 8; r++) {
         put(b->palette_regs, r * 4, (r == 0 || r == 4) ? 0x101 : 0x80C0, 4);
@@ -49,8 +46,7 @@ void setup(BoardState* b, std::mt19937& rng)
         put(b->tilemap_ram_a, i * 4, (rng() & 0xFFE00000u) | (base_a + i % 64), 4);
         put(b->tilemap_ram_b, i * 4, (rng() & 0xFFE00000u) | (base_b + i % 64), 4);
     }
-    for (u32 i = 0; i < 0x2000; i++)
-        b->line_ram[i] = u8(rng() & 3);
+    for (u32 i = 0; i < 0x2000; i++) b->line_ram[i] = u8(rng() & 3);
     for (u32 i = 0; i < TILE_ROM_SIZE; i++) {
         b->tile_rom_a[i] = u8(rng());
         b->tile_rom_b[i] = u8(rng());
@@ -79,8 +75,7 @@ void setup(BoardState* b, std::mt19937& rng)
         const u32 addr = pos;
         for (u32 run = 0; run < 8; run++) {
             b->sprite_rom[pos++] = 0xFF;
-            for (u32 k = 0; k < 128; k++)
-                b->sprite_rom[pos++] = u8(1 + rng() % 255);
+            for (u32 k = 0; k < 128; k++) b->sprite_rom[pos++] = u8(1 + rng() % 255);
         }
         u8* e = b->sprite_ram + i * 16;
         e[0] = 0x11;
@@ -92,32 +87,26 @@ void setup(BoardState* b, std::mt19937& rng)
         e[8] = zoomed ? 0x80 : 0;   // twice as wide
         e[12] = zoomed ? 0x80 : 0;  // twice as high
         const int size = zoomed ? 64 : 32;
-        const int x = int(rng() % u32(320 - size)) + ((e[2] & 2) && !zoomed ? size : 0) +
-                      ((e[2] & 2) && zoomed ? size - 1 : 0);
-        const int y = int(rng() % u32(240 - size)) + ((e[2] & 1) && !zoomed ? size : 0) +
-                      ((e[2] & 1) && zoomed ? size - 1 : 0);
+        const int x =
+            int(rng() % u32(320 - size)) + ((e[2] & 2) && !zoomed ? size : 0) + ((e[2] & 2) && zoomed ? size - 1 : 0);
+        const int y =
+            int(rng() % u32(240 - size)) + ((e[2] & 1) && !zoomed ? size : 0) + ((e[2] & 1) && zoomed ? size - 1 : 0);
         put(e, 10, u32(x * 64), 2);
         put(e, 14, u32(y * 64 - 128), 2);
     }
 }
 
-double micros(Clock::duration d)
-{
-    return std::chrono::duration<double, std::micro>(d).count();
-}
+double micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
 
 }  // namespace
 
-int main()
-{
+int main() {
     BoardState* b = static_cast<BoardState*>(std::calloc(1, sizeof(BoardState)));
-    if (!b)
-        return 1;
+    if (!b) return 1;
     b->sprite_rom = static_cast<u8*>(std::calloc(1, SPRITE_ROM_SIZE));
     b->tile_rom_a = static_cast<u8*>(std::calloc(1, TILE_ROM_SIZE));
     b->tile_rom_b = static_cast<u8*>(std::calloc(1, TILE_ROM_SIZE));
-    if (!b->sprite_rom || !b->tile_rom_a || !b->tile_rom_b)
-        return 1;
+    if (!b->sprite_rom || !b->tile_rom_a || !b->tile_rom_b) return 1;
     b->palette_control.tile_layers_on = 1;
     b->palette_control.sprite_layer_on = 1;
     std::mt19937 rng(1234);
@@ -143,26 +132,21 @@ int main()
         const double part[3] = {micros(t1 - t0), micros(t2 - t1), micros(t3 - t2)};
         for (int i = 0; i < 3; i++) {
             sum[i] += part[i];
-            if (part[i] < best[i])
-                best[i] = part[i];
+            if (part[i] < best[i]) best[i] = part[i];
         }
         checksum += b->frame_buffer[(f * 7919) % (SCREEN_WIDTH * SCREEN_HEIGHT)];
     }
     int drawn = 0;
-    for (u16 p : b->sprite_bitmap)
-        drawn += p != 0;
+    for (u16 p : b->sprite_bitmap) drawn += p != 0;
 
-    std::printf("video, %d frames (sprite pixels drawn: %d, checksum %08X)\n", frames, drawn,
-                checksum);
+    std::printf("video, %d frames (sprite pixels drawn: %d, checksum %08X)\n", frames, drawn, checksum);
     std::printf("                                   mean us/frame   best us/frame\n");
-    std::printf("  layers (both)                    %10.1f      %10.1f\n", sum[0] / frames,
-                best[0]);
-    std::printf("  sprites (1024 x 32x32, 1/4 2x)   %10.1f      %10.1f\n", sum[1] / frames,
-                best[1]);
-    std::printf("  composition (without layers)     %10.1f      %10.1f\n",
-                (sum[2] - sum[0]) / frames, best[2] - best[0]);
-    std::printf("  total                            %10.1f      %10.1f\n",
-                (sum[1] + sum[2]) / frames, best[1] + best[2]);
+    std::printf("  layers (both)                    %10.1f      %10.1f\n", sum[0] / frames, best[0]);
+    std::printf("  sprites (1024 x 32x32, 1/4 2x)   %10.1f      %10.1f\n", sum[1] / frames, best[1]);
+    std::printf("  composition (without layers)     %10.1f      %10.1f\n", (sum[2] - sum[0]) / frames,
+                best[2] - best[0]);
+    std::printf("  total                            %10.1f      %10.1f\n", (sum[1] + sum[2]) / frames,
+                best[1] + best[2]);
 
     std::free(b->sprite_rom);
     std::free(b->tile_rom_a);

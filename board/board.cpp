@@ -8,7 +8,6 @@
 
 #include "board/fingerprint.h"
 #include "board/frame.h"
-#include "board/memory_map.h"
 #include "board/ymz280b.h"
 
 namespace {
@@ -19,8 +18,7 @@ constexpr u32 CHAR_RAM_MIRROR_SIZE = 0x40000;
 }  // namespace
 
 int board_has_roms(const BoardState* b) {
-    return b && b->bios_rom && b->program_rom && b->sprite_rom && b->tile_rom_a && b->tile_rom_b &&
-           b->sample_rom;
+    return b && b->bios_rom && b->program_rom && b->sprite_rom && b->tile_rom_a && b->tile_rom_b && b->sample_rom;
 }
 
 void board_reset(BoardState* b) {
@@ -28,7 +26,7 @@ void board_reset(BoardState* b) {
     // RAM mirror: without the ROM images there is no board to reset.
     if (!board_has_roms(b)) return;
 
-    current_board = b;
+    board_set_current(b);
 
     std::memset(b->work_ram, 0, sizeof b->work_ram);
     std::memset(b->cache_ram, 0, sizeof b->cache_ram);
@@ -91,8 +89,7 @@ void board_reset(BoardState* b) {
 
 void board_free_roms(BoardState* b) {
     if (!b) return;
-    u8** roms[] = {&b->bios_rom, &b->program_rom, &b->sprite_rom,
-                   &b->tile_rom_a, &b->tile_rom_b, &b->sample_rom};
+    u8** roms[] = {&b->bios_rom, &b->program_rom, &b->sprite_rom, &b->tile_rom_a, &b->tile_rom_b, &b->sample_rom};
     for (u8** rom : roms) {
         std::free(*rom);
         *rom = nullptr;
@@ -101,14 +98,4 @@ void board_free_roms(BoardState* b) {
     fingerprint_cache_clear();
 }
 
-void board_set_current(BoardState* b) {
-    current_board = b;
-}
-
-void board_set_inputs(BoardState* b, u32 bits) {
-    b->input_bits = bits;
-}
-
-BoardState* board_current() {
-    return current_board;
-}
+void board_set_inputs(BoardState* b, u32 bits) { b->input_bits = bits; }

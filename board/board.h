@@ -1,8 +1,19 @@
-// The emulated Voxa Arcade System board: one plain record holding the CPU,
-// the ROM images, every RAM and register file, the device states, the frame
-// timers and a message buffer. The member order is fixed: the core snapshot
-// writes the members in this order, byte for byte.
+// The emulated Voxa Arcade System board, the one header the rest of the
+// system uses: the board record (the CPU, the ROM images, every RAM and
+// register file, the device states, the frame timers and a message buffer)
+// and the operations on it: load and check a ROM set, reset, run a frame,
+// copy the picture, save and load a core snapshot, and the ROM fingerprint.
+// The devices' own headers are the board's business.
+//
+// The record holds no pointers besides the six ROM images. The core snapshot
+// does not copy it as it lies: it saves the run state field by field in an
+// order and byte layout of its own (chunks of CPU, on-chip peripherals, RAMs,
+// backup RAM, video, HIT, sound and timing), and leaves out the ROM images,
+// the input word, the region, the stop line, the idle-skip switch and the
+// message.
 #pragma once
+
+#include <cstddef>
 
 #include "sh2/sh2.h"
 
@@ -41,15 +52,15 @@ struct Ymz280bVoice {
     u8 ended;
     u8 key;
     u8 loop;
-    u8 mode;        // 1 ADPCM, 2 PCM8, 3 PCM16 (0 before the first write)
-    u16 fn;         // 9-bit frequency number
+    u8 mode;  // 1 ADPCM, 2 PCM8, 3 PCM16 (0 before the first write)
+    u16 fn;   // 9-bit frequency number
     u8 level;
     u8 pan;
     u32 start;
     u32 end;
     u32 loop_start;
     u32 loop_end;
-    u32 addr;       // next sample to decode
+    u32 addr;  // next sample to decode
     s32 adpcm_signal;
     s32 adpcm_step;
     s32 loop_signal;
@@ -164,12 +175,68 @@ struct BoardState {
     char message[512];
 };
 
-// Board record operations.
+// --- the record ----------------------------------------------------------
+
 void board_reset(BoardState* b);
 void board_free_roms(BoardState* b);
+// The record the SH-2 bus functions act on. The frame runner and a reset make
+// their record current; so must whoever replaces a record's contents.
 void board_set_current(BoardState* b);
-void board_set_inputs(BoardState* b, u32 bits);
 BoardState* board_current();
+void board_set_inputs(BoardState* b, u32 bits);
 // 1 when all six ROM buffers are allocated; reset and the frame runner do
 // nothing on a record without them.
 int board_has_roms(const BoardState* b);
+
+// --- the ROM set -----------------------------------------------------------
+
+// Checks from the archives' directories that the game archive holds the
+// complete US set and that a good US BIOS file is in the BIOS archive or
+// else in the game archive. 1 on success (message untouched); 0 with one
+// sentence in `message` (only when it is non-null with a non-zero size).
+// Either path may be null or empty.
+int romset_check(const char* game_zip, const char* bios_zip, char* message, size_t message_size);
+
+// Clears the record (freeing any ROM buffers it still holds), checks the
+// set, allocates and fills the six ROM buffers, fills nvram with 0xFF and
+// resets the board. 1 on success; 0 with a sentence in b->message, and no
+// ROM buffer left allocated.
+int board_load(BoardState* b, const char* game_zip, const char* bios_zip, int region);
+
+// CRC-32 chained over BIOS, program, sprites, tilemap A, tilemap B without
+// its first 256 KiB (the character RAM mirror, which changes at run time)
+// and samples. Never 0 for a loaded board: a computed 0 or 1 is reported
+// as 1. 0 when the record holds no ROM buffers. Cached per program buffer.
+u32 board_rom_fingerprint(const BoardState* b);
+
+// --- running ---------------------------------------------------------------
+
+constexpr int BOARD_MAX_AUDIO_SAMPLES = 2048;
+
+// Runs from the current line up to stop_line (240): after a reset lines
+// 0-239, later calls lines 240-261 and 0-239. `audio`, when not null,
+// receives the stereo samples interleaved left, right (room for 2 x 2048);
+// `count`, when not null, their number. Returns 0 after a normal frame, 1
+// when the SH-2 program stopped (sh2_failed_pc tells where). A record
+// without ROM buffers runs nothing: 0 samples, result 0.
+int board_run_frame(BoardState* b, s16* audio, int* count);
+
+// Copies the 320 x 240 x 4 bytes of frame_buffer (0x00RRGGBB) to dst;
+// returns dst.
+void* board_copy_framebuffer(BoardState* b, void* dst);
+
+// --- core snapshot "TLVXCORE" ----------------------------------------------
+
+constexpr size_t SNAPSHOT_SIZE = 2129607;  // always, with this layout
+
+// A malloc'd snapshot of the board (the caller frees it) with its size in
+// *out_size, or null when memory runs out.
+void* snapshot_save(BoardState* board, size_t* out_size);
+
+// 1 when the snapshot would load into the live board, else 0 with one
+// sentence in err.
+int snapshot_check(BoardState* live, const void* data, size_t size, char* err, size_t errlen);
+
+// Replaces the live board's state with the snapshot and makes it current:
+// 1 on success; 0 with a sentence, leaving the live board untouched.
+int snapshot_load(BoardState* live, const void* data, size_t size, char* err, size_t errlen);

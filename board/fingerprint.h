@@ -4,12 +4,6 @@
 
 #include "board/board.h"
 
-// CRC-32 chained over BIOS, program, sprites, tilemap A, tilemap B without
-// its first 256 KiB (the character RAM mirror, which changes at run time)
-// and samples. Never 0 for a loaded board: a computed 0 or 1 is reported
-// as 1. 0 when the record holds no ROM buffers. Cached per program buffer.
-u32 board_rom_fingerprint(const BoardState* b);
-
 // Forgets the cached fingerprint; called whenever ROM buffers are freed or
 // loaded, since a freed buffer's address can be reused by another set.
 void fingerprint_cache_clear();

@@ -12,9 +12,7 @@ namespace {
 s32 mix_left[MAX_AUDIO_SAMPLES];
 s32 mix_right[MAX_AUDIO_SAMPLES];
 
-inline u64 min_u64(u64 a, u64 b) {
-    return a < b ? a : b;
-}
+inline u64 min_u64(u64 a, u64 b) { return a < b ? a : b; }
 
 // A due time more than one period behind the CPU only comes from a damaged
 // restored state: raising one period per slice would then take practically

@@ -1,7 +1,9 @@
-// The frame runner: advances the board by one video frame, scanline by
-// scanline. Between CPU slices it raises the board's interrupt levels and
-// serves the free-running timer; after each scanline it renders that line's
-// sound; at line 240 it composes the picture and draws the sprite list.
+// The frame's timing, shared by the frame runner, the reset and the core
+// snapshot's checks. The runner (board_run_frame) advances the board by one
+// video frame, scanline by scanline: between CPU slices it raises the
+// board's interrupt levels and serves the free-running timer; after each
+// scanline it renders that line's sound; at line 240 it composes the picture
+// and draws the sprite list.
 #pragma once
 
 #include "board/board.h"
@@ -12,17 +14,9 @@ constexpr u16 VBLANK_LINE = 240;
 
 // Audio samples per scanline, as a 16.16 fraction: about 5.5593.
 constexpr u32 AUDIO_STEP_PER_LINE = 364335;
-constexpr int MAX_AUDIO_SAMPLES = 2048;
+constexpr int MAX_AUDIO_SAMPLES = BOARD_MAX_AUDIO_SAMPLES;
 
 // Periods of the periodic interrupt levels, in CPU cycles.
 constexpr u64 IRL15_CYCLES = 57272;   // 2 ms
 constexpr u64 IRL11_CYCLES = 229088;  // 8 ms
 constexpr u64 IRL9_CYCLES = 1824;
-
-// Runs from the current line up to stop_line (240): after a reset lines
-// 0-239, later calls lines 240-261 and 0-239. `audio`, when not null,
-// receives the stereo samples interleaved left, right (room for 2 x 2048);
-// `count`, when not null, their number. Returns 0 after a normal frame, 1
-// when the SH-2 program stopped (sh2_failed_pc tells where). A record
-// without ROM buffers runs nothing: 0 samples, result 0.
-int board_run_frame(BoardState* b, s16* audio, int* count);

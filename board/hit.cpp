@@ -7,6 +7,7 @@ constexpr s8 RANDOM = -2;
 
 // Input word selected by each write offset (offset >> 2). Every input has
 // two offsets.
+// clang-format off
 constexpr s8 WRITE_WORD[64] = {
     // 0x00-0x3C
     HIT_POS1 + 0, HIT_SIZE1 + 0, HIT_POS1 + 1, HIT_SIZE1 + 1,
@@ -24,9 +25,11 @@ constexpr s8 WRITE_WORD[64] = {
     NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
     NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
 };
+// clang-format on
 
 // Word served by each read offset (offset >> 2); differs from the write
 // side: the low offsets read results, the inputs read back from 0x40 up.
+// clang-format off
 constexpr s8 READ_WORD[64] = {
     // 0x00-0x3C
     HIT_OVERLAP + 0, HIT_OVERLAP + 1, HIT_FLAGS, NONE,
@@ -47,6 +50,7 @@ constexpr s8 READ_WORD[64] = {
     NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
     NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
 };
+// clang-format on
 
 u16 wrap(int v) { return static_cast<u16>(v & 0xFFFF); }
 
@@ -109,26 +113,23 @@ void hit_recompute(HitDevice* hit) {
     w[HIT_FLAGS] = flags;
 }
 
-} // namespace
+}  // namespace
 
 void hit_write(HitDevice* hit, u32 offset, u16 value) {
     if (offset < 0x100) {
         const s8 word = WRITE_WORD[(offset & 0xFC) >> 2];
-        if (word >= 0)
-            hit->words[word] = value;
+        if (word >= 0) hit->words[word] = value;
     }
     hit_recompute(hit);
 }
 
 u32 hit_read(BoardState* b, u32 offset) {
-    if (offset >= 0x100)
-        return 0;
+    if (offset >= 0x100) return 0;
     const s8 word = READ_WORD[(offset & 0xFC) >> 2];
     if (word == RANDOM) {
         b->rng = b->rng * 1664525u + 1013904223u;
         return b->rng >> 16;
     }
-    if (word < 0)
-        return 0;
+    if (word < 0) return 0;
     return b->hit.words[word];
 }

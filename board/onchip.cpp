@@ -1,10 +1,16 @@
 #include "board/onchip.h"
 
+#include "board/big_endian.h"
+
 #include <cstdint>
 
 namespace {
 
-constexpr u64 FRT_NO_EVENT = ~u64{0};
+// The timer's steps, used by the event, the register reads and the writes.
+void frt_catch_up(BoardState* b);
+void frt_schedule(BoardState* b);
+void frt_update_irq(BoardState* b);
+
 constexpr u32 FRT_NO_DISTANCE = 0xFFFFF;
 
 // FTCSR bits.
@@ -37,13 +43,7 @@ bool frt_running(const BoardState* b) { return (b->frt_tcr & 3) != 3; }
 
 unsigned frt_shift(const BoardState* b) { return FRT_SHIFT[b->frt_tcr & 3]; }
 
-u16* frt_compare_reg(BoardState* b) {
-    return (b->frt_tocr & 0x10) ? &b->frt_ocrb : &b->frt_ocra;
-}
-
-u32 load_be32(const u8* p) {
-    return u32{p[0]} << 24 | u32{p[1]} << 16 | u32{p[2]} << 8 | u32{p[3]};
-}
+u16* frt_compare_reg(BoardState* b) { return (b->frt_tocr & 0x10) ? &b->frt_ocrb : &b->frt_ocra; }
 
 // Next event measured from `now`: the nearest compare match or overflow
 // that has not flagged yet.
@@ -52,19 +52,16 @@ void frt_schedule_from(BoardState* b, u64 now) {
     const u8 f = b->frt_ftcsr;
     const u32 frc = b->frt_frc;
     u32 d = FRT_NO_DISTANCE;
-    if (!(f & FTCSR_OCFA))
-        d = (u32{b->frt_ocra} - frc) & 0xFFFF;
+    if (!(f & FTCSR_OCFA)) d = (u32{b->frt_ocra} - frc) & 0xFFFF;
     // Compare B is left out whenever CCLRA is set and OCRA lies above OCRB,
     // even though the counter passes OCRB on its way to OCRA.
     if (!(f & FTCSR_OCFB) && !((f & FTCSR_CCLRA) && b->frt_ocra > b->frt_ocrb)) {
         const u32 db = (u32{b->frt_ocrb} - frc) & 0xFFFF;
-        if (db < d)
-            d = db;
+        if (db < d) d = db;
     }
     if (!(f & (FTCSR_OVF | FTCSR_CCLRA))) {
         const u32 dov = 0x10000 - frc;
-        if (dov < d)
-            d = dov;
+        if (dov < d) d = dov;
     }
     if (d != FRT_NO_DISTANCE && frt_running(b)) {
         b->frt_last = now;
@@ -74,22 +71,18 @@ void frt_schedule_from(BoardState* b, u64 now) {
 
 // The flags that hold with the counter where it stands.
 void frt_match(BoardState* b) {
-    if (b->frt_frc == b->frt_ocrb)
-        b->frt_ftcsr |= FTCSR_OCFB;
-    if (b->frt_frc == 0)
-        b->frt_ftcsr |= FTCSR_OVF;
+    if (b->frt_frc == b->frt_ocrb) b->frt_ftcsr |= FTCSR_OCFB;
+    if (b->frt_frc == 0) b->frt_ftcsr |= FTCSR_OVF;
     if (b->frt_frc == b->frt_ocra) {
         b->frt_ftcsr |= FTCSR_OCFA;
-        if (b->frt_ftcsr & FTCSR_CCLRA)
-            b->frt_frc = 0;
+        if (b->frt_ftcsr & FTCSR_CCLRA) b->frt_frc = 0;
     }
 }
 
 // Counts from frt_last to the pending event. An event whose cycle lies
 // before frt_last sits at the count the counter already shows.
 u64 frt_counts_to_event(const BoardState* b) {
-    if (b->frt_next < b->frt_last)
-        return 0;
+    if (b->frt_next < b->frt_last) return 0;
     return (b->frt_next - b->frt_last) >> frt_shift(b);
 }
 
@@ -98,10 +91,8 @@ u64 frt_counts_to_event(const BoardState* b) {
 // CPU slice scheduled the event before the slice's end, or when an
 // instruction overran the event by a whole count.
 bool frt_event_late(const BoardState* b) {
-    if (b->frt_next == FRT_NO_EVENT || !frt_running(b))
-        return false;
-    if (b->cpu.cycles < b->frt_next)
-        return false;
+    if (b->frt_next == FRT_NO_EVENT || !frt_running(b)) return false;
+    if (b->cpu.cycles < b->frt_next) return false;
     const u64 now_counts = (b->cpu.cycles - b->frt_last) >> frt_shift(b);
     return now_counts > frt_counts_to_event(b);
 }
@@ -125,20 +116,14 @@ void frt_serve_late(BoardState* b) {
 void frt_write_byte(BoardState* b, u32 offset, u8 v) {
     frt_catch_up(b);
     switch (offset) {
-    case 0x10:
-        b->frt_tier = v;
-        break;
+    case 0x10: b->frt_tier = v; break;
     case 0x11:
         // The four flags can only be cleared (by writing 0); CCLRA and the
         // unused bits take the byte.
         b->frt_ftcsr = static_cast<u8>((v & 0x71) | (b->frt_ftcsr & v & 0x8E));
         break;
-    case 0x12:
-        b->frt_frc = static_cast<u16>((b->frt_frc & 0x00FF) | (v << 8));
-        break;
-    case 0x13:
-        b->frt_frc = static_cast<u16>((b->frt_frc & 0xFF00) | v);
-        break;
+    case 0x12: b->frt_frc = static_cast<u16>((b->frt_frc & 0x00FF) | (v << 8)); break;
+    case 0x13: b->frt_frc = static_cast<u16>((b->frt_frc & 0xFF00) | v); break;
     case 0x14: {
         u16* r = frt_compare_reg(b);
         *r = static_cast<u16>((*r & 0x00FF) | (v << 8));
@@ -149,14 +134,9 @@ void frt_write_byte(BoardState* b, u32 offset, u8 v) {
         *r = static_cast<u16>((*r & 0xFF00) | v);
         break;
     }
-    case 0x16:
-        b->frt_tcr = v & 0x83;
-        break;
-    case 0x17:
-        b->frt_tocr = v & 0x13;
-        break;
-    default:
-        break;
+    case 0x16: b->frt_tcr = v & 0x83; break;
+    case 0x17: b->frt_tocr = v & 0x13; break;
+    default: break;
     }
     frt_schedule(b);
     frt_update_irq(b);
@@ -200,16 +180,13 @@ void divu_divide64(BoardState* b, u32 low) {
     b->divu_remainder = static_cast<u32>(r);
 }
 
-} // namespace
-
 void frt_catch_up(BoardState* b) {
     frt_serve_late(b);
     // Cycles below one count are dropped each time the counter is brought
     // up to date.
     const u64 ticks = (b->cpu.cycles - b->frt_last) >> frt_shift(b);
     if (ticks != 0) {
-        if (frt_running(b))
-            b->frt_frc = static_cast<u16>(b->frt_frc + ticks);
+        if (frt_running(b)) b->frt_frc = static_cast<u16>(b->frt_frc + ticks);
         b->frt_last = b->cpu.cycles;
     }
 }
@@ -233,12 +210,15 @@ void frt_update_irq(BoardState* b) {
     sh2_set_onchip_irq(&b->cpu, level, vector);
 }
 
+}  // namespace
+
+u64 frt_period_cycles(const BoardState* b) { return u64{0x10000} << frt_shift(b); }
+
 void frt_event(BoardState* b) {
     frt_serve_late(b);
     // Nothing left to do when the due event was just served as of its cycle
     // and the next one lies ahead.
-    if (b->frt_next == FRT_NO_EVENT || b->cpu.cycles < b->frt_next)
-        return;
+    if (b->frt_next == FRT_NO_EVENT || b->cpu.cycles < b->frt_next) return;
     frt_catch_up(b);
     frt_match(b);
     frt_update_irq(b);
@@ -247,98 +227,65 @@ void frt_event(BoardState* b) {
 
 u8 frt_read8(BoardState* b, u32 offset) {
     switch (offset & 0x1FF) {
-    case 0x10:
-        return b->frt_tier;
-    case 0x11:
-        return b->frt_ftcsr;
-    case 0x12:
-        frt_catch_up(b);
-        return static_cast<u8>(b->frt_frc >> 8);
-    case 0x13:
-        frt_catch_up(b);
-        return static_cast<u8>(b->frt_frc);
-    case 0x14:
-        return static_cast<u8>(*frt_compare_reg(b) >> 8);
-    case 0x15:
-        return static_cast<u8>(*frt_compare_reg(b));
-    case 0x16:
-        return b->frt_tcr & 0x83;
-    case 0x17:
-        return static_cast<u8>((b->frt_tocr & 0x13) | 0xE0);
-    default:
-        return 0;
+    case 0x10: return b->frt_tier;
+    case 0x11: return b->frt_ftcsr;
+    case 0x12: frt_catch_up(b); return static_cast<u8>(b->frt_frc >> 8);
+    case 0x13: frt_catch_up(b); return static_cast<u8>(b->frt_frc);
+    case 0x14: return static_cast<u8>(*frt_compare_reg(b) >> 8);
+    case 0x15: return static_cast<u8>(*frt_compare_reg(b));
+    case 0x16: return b->frt_tcr & 0x83;
+    case 0x17: return static_cast<u8>((b->frt_tocr & 0x13) | 0xE0);
+    default: return 0;
     }
 }
 
 u32 onchip_read32(BoardState* b, u32 address) {
     const u32 reg = address & 0x1FC;
     switch (reg) {
-    case REG_DVSR:
-        return b->divu_dvsr;
+    case REG_DVSR: return b->divu_dvsr;
     case REG_DVDNT:
     case REG_DVDNTL:
-    case REG_DVDNTL_MIRROR:
-        return b->divu_quotient;
-    case REG_DVCR:
-        return u32{b->divu_ovf} | u32{b->divu_ovfie} << 1;
+    case REG_DVDNTL_MIRROR: return b->divu_quotient;
+    case REG_DVCR: return u32{b->divu_ovf} | u32{b->divu_ovfie} << 1;
     case REG_DVDNTH:
-    case REG_DVDNTH_MIRROR:
-        return b->divu_remainder;
+    case REG_DVDNTH_MIRROR: return b->divu_remainder;
     case 0x010:
     case 0x014:
     case 0x018:
-        return u32{frt_read8(b, reg)} << 24 | u32{frt_read8(b, reg + 1)} << 16 |
-               u32{frt_read8(b, reg + 2)} << 8 | u32{frt_read8(b, reg + 3)};
-    default:
-        return load_be32(&b->onchip_regs[reg]);
+        return u32{frt_read8(b, reg)} << 24 | u32{frt_read8(b, reg + 1)} << 16 | u32{frt_read8(b, reg + 2)} << 8 |
+               u32{frt_read8(b, reg + 3)};
+    default: return be_load(&b->onchip_regs[reg], 4);
     }
 }
 
 void onchip_write(BoardState* b, u32 address, u32 value, int length) {
-    if (length != 1 && length != 2 && length != 4)
-        return;
+    if (length != 1 && length != 2 && length != 4) return;
 
     if ((address & 0x1F8) == 0x010) {
         u32 offset = length == 4 ? (address & 0x14) : length == 2 ? (address & 0x16) : (address & 0x1FF);
-        for (int i = length - 1; i >= 0; --i, ++offset)
-            frt_write_byte(b, offset, static_cast<u8>(value >> (8 * i)));
+        for (int i = length - 1; i >= 0; --i, ++offset) frt_write_byte(b, offset, static_cast<u8>(value >> (8 * i)));
         return;
     }
 
     const u32 start = length == 4 ? (address & 0x1FC) : length == 2 ? (address & 0x1FE) : (address & 0x1FF);
-    const u32 n = static_cast<u32>(length);
-    for (u32 i = 0; i < n; ++i)
-        b->onchip_regs[start + i] = static_cast<u8>(value >> (8 * (n - 1 - i)));
+    be_store(&b->onchip_regs[start], value, length);
 
     const u32 reg = address & 0x1FC;
-    const u32 w = load_be32(&b->onchip_regs[reg]);
+    const u32 w = be_load(&b->onchip_regs[reg], 4);
     switch (reg) {
-    case REG_DVSR:
-        b->divu_dvsr = w;
-        break;
-    case REG_DVDNT:
-        divu_divide32(b, w);
-        break;
+    case REG_DVSR: b->divu_dvsr = w; break;
+    case REG_DVDNT: divu_divide32(b, w); break;
     case REG_DVCR:
         // Writing 1 to the overflow flag clears it; the interrupt enable,
         // once set, stays set until reset.
-        if (w & 1)
-            b->divu_ovf = 0;
-        if (w & 2)
-            b->divu_ovfie = 1;
+        if (w & 1) b->divu_ovf = 0;
+        if (w & 2) b->divu_ovfie = 1;
         break;
-    case REG_DVDNTH:
-        b->divu_remainder = w;
-        break;
-    case REG_DVDNTL:
-        divu_divide64(b, w);
-        break;
+    case REG_DVDNTH: b->divu_remainder = w; break;
+    case REG_DVDNTL: divu_divide64(b, w); break;
     case REG_IPRB:
     case 0x064:
-    case REG_VCRD:
-        frt_update_irq(b);
-        break;
-    default:
-        break;
+    case REG_VCRD: frt_update_irq(b); break;
+    default: break;
     }
 }

@@ -25,12 +25,14 @@ u8 frt_read8(BoardState* b, u32 offset);
 // low `length` bytes are used, most significant first.
 void onchip_write(BoardState* b, u32 address, u32 value, int length);
 
+// All ones in frt_next: no timer event is scheduled.
+constexpr u64 FRT_NO_EVENT = ~u64{0};
+
+// CPU cycles of one full turn of the timer's counter (65,536 counts) at its
+// clock select: no event is ever scheduled further ahead.
+u64 frt_period_cycles(const BoardState* b);
+
 // The timer event: bring the counter up to date, set the compare-match and
 // overflow flags that hold now, post the interrupt request and schedule the
 // next event.
 void frt_event(BoardState* b);
-
-// The timer's internal steps, shared with whoever restores a timer state.
-void frt_catch_up(BoardState* b);
-void frt_schedule(BoardState* b);
-void frt_update_irq(BoardState* b);

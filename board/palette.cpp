@@ -1,38 +1,31 @@
 #include "board/palette.h"
 
+#include "board/big_endian.h"
+
 namespace {
 
 // One 5-bit channel through a brightness factor: factor 0 blanks the channel,
 // 255 leaves it as c << 3, and nothing in between exceeds 248.
-inline u32 scale_channel(u32 c, u32 k)
-{
-    if (k == 0)
-        return 0;
+inline u32 scale_channel(u32 c, u32 k) {
+    if (k == 0) return 0;
     return ((8 * k + 8) * c) >> 8;
 }
 
-inline u32 entry_value(const BoardState* b, u32 index)
-{
-    const u8* e = b->palette_ram + index * 4;
-    return (u32(e[2]) << 8) | e[3];
-}
+inline u32 entry_value(const BoardState* b, u32 index) { return be_load(b->palette_ram + index * 4 + 2, 2); }
 
 struct BankFactors {
     bool on;
     u32 r, g, b;
 };
 
-inline BankFactors bank_factors(const BoardState* b, u32 index)
-{
+inline BankFactors bank_factors(const BoardState* b, u32 index) {
     const PaletteControl& pc = b->palette_control;
     if (index < PALETTE_TILE_BANK)
-        return {pc.sprite_brightness_on != 0, pc.sprite_factor_r, pc.sprite_factor_g,
-                pc.sprite_factor_b};
+        return {pc.sprite_brightness_on != 0, pc.sprite_factor_r, pc.sprite_factor_g, pc.sprite_factor_b};
     return {pc.tile_brightness_on != 0, pc.tile_factor_r, pc.tile_factor_g, pc.tile_factor_b};
 }
 
-inline u32 convert(u32 v, const BankFactors& f)
-{
+inline u32 convert(u32 v, const BankFactors& f) {
     u32 r = (v >> 10) & 31;
     u32 g = (v >> 5) & 31;
     u32 bl = v & 31;
@@ -50,8 +43,7 @@ inline u32 convert(u32 v, const BankFactors& f)
 
 // Stores a new brightness factor; a change means the bank's cached colours
 // are stale. The flag is only cleared by a board reset.
-inline void set_factor(u8& factor, u8 value, u8& dirty)
-{
+inline void set_factor(u8& factor, u8 value, u8& dirty) {
     if (factor != value) {
         factor = value;
         dirty = 1;
@@ -60,19 +52,14 @@ inline void set_factor(u8& factor, u8 value, u8& dirty)
 
 }  // namespace
 
-void palette_write_entry(BoardState* b, u32 index)
-{
-    if (index >= PALETTE_ENTRIES)
-        return;
+void palette_write_entry(BoardState* b, u32 index) {
+    if (index >= PALETTE_ENTRIES) return;
     b->palette_cache[index] = convert(entry_value(b, index), bank_factors(b, index));
 }
 
-void palette_convert_range(BoardState* b, u32 first, u32 count)
-{
-    if (first >= PALETTE_ENTRIES)
-        return;
-    if (count > PALETTE_ENTRIES - first)
-        count = PALETTE_ENTRIES - first;
+void palette_convert_range(BoardState* b, u32 first, u32 count) {
+    if (first >= PALETTE_ENTRIES) return;
+    if (count > PALETTE_ENTRIES - first) count = PALETTE_ENTRIES - first;
     u32 i = first;
     const u32 end = first + count;
     while (i < end) {
@@ -95,10 +82,8 @@ void palette_convert_range(BoardState* b, u32 first, u32 count)
     }
 }
 
-void palette_regs_write(BoardState* b, u32 reg)
-{
-    if (reg >= 8)
-        return;
+void palette_regs_write(BoardState* b, u32 reg) {
+    if (reg >= 8) return;
     PaletteControl& pc = b->palette_control;
     const u8 hi = b->palette_regs[reg * 4 + 2];
     const u8 lo = b->palette_regs[reg * 4 + 3];

@@ -1,9 +1,9 @@
 #include "board/romset.h"
 
+#include <strings.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "board/fingerprint.h"
 
@@ -20,11 +20,8 @@ const RomFileSpec ROM_FILE_SPECS[ROM_FILE_COUNT] = {
 };
 
 const BiosFileSpec BIOS_FILE_SPECS[BIOS_FILE_COUNT] = {
-    {'U', "voxau1.u10", 0x384D21EC},
-    {'J', "voxaj1.u10", 0x7E2B836C},
-    {'E', "voxae2.u10", 0xE2B9D7D1},
-    {'A', "voxaa1.u10", 0x745E5212},
-    {'K', "voxak1.u10", 0xFF1C9F79},
+    {'U', "voxau1.u10", 0x384D21EC}, {'J', "voxaj1.u10", 0x7E2B836C}, {'E', "voxae2.u10", 0xE2B9D7D1},
+    {'A', "voxaa1.u10", 0x745E5212}, {'K', "voxak1.u10", 0xFF1C9F79},
 };
 
 namespace {
@@ -55,27 +52,23 @@ int find_member(const ZipReader* zip, const char* name) {
     int count = zipio_member_count(zip);
     for (int i = 0; i < count; i++) {
         const char* stored = zipio_member_name(zip, i);
-        if (stored && strcasecmp(zipio_basename(stored), name) == 0)
-            return i;
+        if (stored && strcasecmp(zipio_basename(stored), name) == 0) return i;
     }
     return -1;
 }
 
 void append_name(char* list, const char* name) {
     size_t used = strlen(list);
-    if (used < LIST_CHARS)
-        strncat(list, " ", LIST_CHARS - used);
+    if (used < LIST_CHARS) strncat(list, " ", LIST_CHARS - used);
     used = strlen(list);
-    if (used < LIST_CHARS)
-        strncat(list, name, LIST_CHARS - used);
+    if (used < LIST_CHARS) strncat(list, name, LIST_CHARS - used);
 }
 
 // Looks for the US BIOS file in one archive: 1 good, 0 bad, -1 absent or
 // the archive cannot be opened.
 int check_bios_in(const char* path) {
     ZipReader* zip = zipio_open(path);
-    if (!zip)
-        return -1;
+    if (!zip) return -1;
     const BiosFileSpec* us = bios_file_for_region('U');
     int result = -1;
     int index = find_member(zip, us->file);
@@ -86,13 +79,19 @@ int check_bios_in(const char* path) {
     return result;
 }
 
+// Records why a member that passed the check could not be extracted.
+void extract_failed(BoardState* b, const ZipReader* zip, const char* zip_path, const char* file) {
+    if (zipio_out_of_memory(zip))
+        snprintf(b->message, sizeof b->message, "%s", MSG_OUT_OF_MEMORY);
+    else
+        snprintf(b->message, sizeof b->message, MSG_EXTRACT_FAILED, file, zip_path);
+}
+
 // Copies one extracted member, or records why it could not be read.
-int load_member(BoardState* b, ZipReader* zip, const char* zip_path, const RomFileSpec* spec,
-                u8** data, size_t* size) {
+int load_member(BoardState* b, ZipReader* zip, const char* zip_path, const RomFileSpec* spec, u8** data, size_t* size) {
     *data = zip_extract_by_basename(zip, spec->file, size);
-    if (*data)
-        return 1;
-    snprintf(b->message, sizeof b->message, MSG_EXTRACT_FAILED, spec->file, zip_path);
+    if (*data) return 1;
+    extract_failed(b, zip, zip_path, spec->file);
     return 0;
 }
 
@@ -127,13 +126,12 @@ int load_game_files(BoardState* b, const char* game_zip) {
     u8* odd = nullptr;
     size_t even_size = 0, odd_size = 0;
     int ok = load_member(b, zip, game_zip, &ROM_FILE_SPECS[0], &even, &even_size) &&
-         load_member(b, zip, game_zip, &ROM_FILE_SPECS[1], &odd, &odd_size);
+             load_member(b, zip, game_zip, &ROM_FILE_SPECS[1], &odd, &odd_size);
     if (ok) {
         // Byte-interleave the two chips so each big-endian 16-bit word takes
         // its high byte from the even chip. Copy no more than both hold.
         size_t n = even_size < odd_size ? even_size : odd_size;
-        if (n > PROGRAM_ROM_SIZE / 2)
-            n = PROGRAM_ROM_SIZE / 2;
+        if (n > PROGRAM_ROM_SIZE / 2) n = PROGRAM_ROM_SIZE / 2;
         for (size_t i = 0; i < n; i++) {
             b->program_rom[2 * i] = even[i];
             b->program_rom[2 * i + 1] = odd[i];
@@ -151,8 +149,7 @@ int load_game_files(BoardState* b, const char* game_zip) {
         }
         size_t room = target_size(spec->target) - spec->offset;
         size_t n = size < room ? size : room;
-        if (n > MASK_ROM_SIZE)
-            n = MASK_ROM_SIZE;
+        if (n > MASK_ROM_SIZE) n = MASK_ROM_SIZE;
         memcpy(target_buffer(b, spec->target) + spec->offset, data, n);
         free(data);
     }
@@ -168,19 +165,16 @@ int load_bios(BoardState* b, const char* game_zip, const char* bios_zip) {
     const char* paths[2] = {bios_zip, game_zip};
     for (const char* path : paths) {
         ZipReader* zip = zipio_open(path);
-        if (!zip)
-            continue;
+        if (!zip) continue;
         if (find_member(zip, spec->file) < 0) {
             zipio_close(zip);
             continue;
         }
         size_t size;
         u8* data = zip_extract_by_basename(zip, spec->file, &size);
+        if (!data) extract_failed(b, zip, path, spec->file);
         zipio_close(zip);
-        if (!data) {
-            snprintf(b->message, sizeof b->message, MSG_EXTRACT_FAILED, spec->file, path);
-            return 0;
-        }
+        if (!data) return 0;
         memcpy(b->bios_rom, data, size < BIOS_ROM_SIZE ? size : BIOS_ROM_SIZE);
         free(data);
         return 1;
@@ -192,14 +186,12 @@ int load_bios(BoardState* b, const char* game_zip, const char* bios_zip) {
 
 const BiosFileSpec* bios_file_for_region(int region) {
     for (const BiosFileSpec& spec : BIOS_FILE_SPECS)
-        if (spec.region == region)
-            return &spec;
+        if (spec.region == region) return &spec;
     return &BIOS_FILE_SPECS[0];
 }
 
 u8* zip_extract_by_basename(ZipReader* zip, const char* name, size_t* size_out) {
-    if (size_out)
-        *size_out = 0;
+    if (size_out) *size_out = 0;
     int index = name ? find_member(zip, name) : -1;
     return index >= 0 ? zipio_extract(zip, index, size_out) : nullptr;
 }
@@ -209,14 +201,12 @@ int romset_check(const char* game_zip, const char* bios_zip, char* message, size
     char* msg = message && message_size ? message : nullptr;
     ZipReader* zip = zipio_open(game_zip);
     if (!zip) {
-        if (msg)
-            snprintf(msg, message_size, MSG_CANNOT_OPEN, game_zip ? game_zip : "");
+        if (msg) snprintf(msg, message_size, MSG_CANNOT_OPEN, game_zip ? game_zip : "");
         return 0;
     }
     if (find_member(zip, JAPANESE_PROGRAM) >= 0) {
         zipio_close(zip);
-        if (msg)
-            snprintf(msg, message_size, "%s", MSG_JAPANESE);
+        if (msg) snprintf(msg, message_size, "%s", MSG_JAPANESE);
         return 0;
     }
     char missing[LIST_CHARS + 1] = "";
@@ -240,16 +230,13 @@ int romset_check(const char* game_zip, const char* bios_zip, char* message, size
     const char* paths[2] = {bios_zip, game_zip};
     for (const char* path : paths) {
         int found = check_bios_in(path);
-        if (found == 1)
-            return 1;
+        if (found == 1) return 1;
         if (found == 0) {
-            if (msg)
-                snprintf(msg, message_size, MSG_BIOS_WRONG, bios_name);
+            if (msg) snprintf(msg, message_size, MSG_BIOS_WRONG, bios_name);
             return 0;
         }
     }
-    if (msg)
-        snprintf(msg, message_size, MSG_BIOS_NOT_FOUND, bios_name);
+    if (msg) snprintf(msg, message_size, MSG_BIOS_NOT_FOUND, bios_name);
     return 0;
 }
 
@@ -259,18 +246,15 @@ int board_load(BoardState* b, const char* game_zip, const char* bios_zip, int re
     fingerprint_cache_clear();
     memset(static_cast<void*>(b), 0, sizeof *b);
     b->region = static_cast<u8>(region & 0xFF);
-    if (b->region == 0)
-        b->region = 'U';
-    if (!romset_check(game_zip, bios_zip, b->message, sizeof b->message))
-        return 0;
+    if (b->region == 0) b->region = 'U';
+    if (!romset_check(game_zip, bios_zip, b->message, sizeof b->message)) return 0;
     b->bios_rom = static_cast<u8*>(calloc(1, BIOS_ROM_SIZE));
     b->program_rom = static_cast<u8*>(calloc(1, PROGRAM_ROM_SIZE));
     b->sprite_rom = static_cast<u8*>(calloc(1, SPRITE_ROM_SIZE));
     b->tile_rom_a = static_cast<u8*>(calloc(1, TILE_ROM_SIZE));
     b->tile_rom_b = static_cast<u8*>(calloc(1, TILE_ROM_SIZE));
     b->sample_rom = static_cast<u8*>(calloc(1, SAMPLE_ROM_SIZE));
-    if (!b->bios_rom || !b->program_rom || !b->sprite_rom || !b->tile_rom_a || !b->tile_rom_b ||
-        !b->sample_rom) {
+    if (!b->bios_rom || !b->program_rom || !b->sprite_rom || !b->tile_rom_a || !b->tile_rom_b || !b->sample_rom) {
         board_free_roms(b);
         snprintf(b->message, sizeof b->message, "%s", MSG_OUT_OF_MEMORY);
         return 0;

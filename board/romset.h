@@ -1,5 +1,5 @@
-// The game's ROM set: checking the user's archives against the known files
-// and loading them into the board record.
+// The game's ROM set: the tables of known files that romset_check and
+// board_load (board.h) compare the user's archives with.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +23,7 @@ struct RomFileSpec {
     u32 crc32;
     const char* role;  // descriptive only
     RomTarget target;
-    u32 offset;        // byte offset in the target buffer (not for program halves)
+    u32 offset;  // byte offset in the target buffer (not for program halves)
 };
 
 struct BiosFileSpec {
@@ -40,19 +40,6 @@ extern const BiosFileSpec BIOS_FILE_SPECS[BIOS_FILE_COUNT];
 
 // The BIOS row of a region letter; the 'U' row for a letter not listed.
 const BiosFileSpec* bios_file_for_region(int region);
-
-// Checks from the archives' directories that the game archive holds the
-// complete US set and that a good US BIOS file is in the BIOS archive or
-// else in the game archive. 1 on success (message untouched); 0 with one
-// sentence in `message` (only when it is non-null with a non-zero size).
-// Either path may be null or empty.
-int romset_check(const char* game_zip, const char* bios_zip, char* message, size_t message_size);
-
-// Clears the record (freeing any ROM buffers it still holds), checks the
-// set, allocates and fills the six ROM buffers, fills nvram with 0xFF and
-// resets the board. 1 on success; 0 with a sentence in b->message, and no
-// ROM buffer left allocated.
-int board_load(BoardState* b, const char* game_zip, const char* bios_zip, int region);
 
 // Extracts the first entry whose base name equals `name` ignoring case.
 // Null when there is none or its extraction fails. Free with free().

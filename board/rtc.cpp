@@ -19,23 +19,21 @@ u8 rtc_read(const BoardState* b, u32 reg) {
     int year = (tm.tm_year % 100 + 100) % 100;
     int value = 0;
     switch (reg) {
-        case 0: value = tm.tm_sec % 10; break;
-        case 1: value = tm.tm_sec / 10; break;
-        case 2: value = tm.tm_min % 10; break;
-        case 3: value = tm.tm_min / 10; break;
-        case 4: value = tm.tm_hour % 10; break;
-        case 5: value = tm.tm_hour / 10; break;
-        case 6: value = tm.tm_mday % 10; break;
-        case 7: value = tm.tm_mday / 10; break;
-        case 8: value = (tm.tm_mon + 1) % 10; break;
-        case 9: value = (tm.tm_mon + 1) / 10; break;
-        case 10: value = year % 10; break;
-        case 11: value = year / 10; break;
-        default: value = tm.tm_wday; break;
+    case 0: value = tm.tm_sec % 10; break;
+    case 1: value = tm.tm_sec / 10; break;
+    case 2: value = tm.tm_min % 10; break;
+    case 3: value = tm.tm_min / 10; break;
+    case 4: value = tm.tm_hour % 10; break;
+    case 5: value = tm.tm_hour / 10; break;
+    case 6: value = tm.tm_mday % 10; break;
+    case 7: value = tm.tm_mday / 10; break;
+    case 8: value = (tm.tm_mon + 1) % 10; break;
+    case 9: value = (tm.tm_mon + 1) / 10; break;
+    case 10: value = year % 10; break;
+    case 11: value = year / 10; break;
+    default: value = tm.tm_wday; break;
     }
     return static_cast<u8>(value);
 }
 
-void rtc_write(BoardState* b, u32 reg, u8 value) {
-    b->rtc_regs[reg & 15] = value;
-}
+void rtc_write(BoardState* b, u32 reg, u8 value) { b->rtc_regs[reg & 15] = value; }

@@ -1,18 +1,55 @@
-// Core snapshot: save, check and load the board's run state.
-#include "board/snapshot.h"
-
+// Core snapshot "TLVXCORE": the whole run state of the board (CPU, on-chip
+// peripherals, RAMs, backup RAM, video memories, HIT, YMZ280B, timing) as
+// one self-checking byte string, without the ROM images. A snapshot carries
+// the ROM-set fingerprint and loads only into a board with the same set.
+//
+// Layout (little-endian numbers, memory images as the record holds them):
+// a 20-byte header (magic, version 1, fingerprint, translated-code id), then
+// eight chunks "SH2 ", "ONCH", "RAM ", "NVRM", "VID ", "HIT ", "YMZ ",
+// "MISC" (4-byte tag, u32 payload size, payload), then the CRC-32 of every
+// byte before it. One routine, snapshot_walk, visits every field in that
+// order in both directions, so the writer and the reader cannot drift.
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 
+#include "board/board.h"
 #include "board/fingerprint.h"
 #include "board/frame.h"
-#include "zipio/zip_io.h"
+#include "board/onchip.h"
 #include "sh2/xlate.h"
+#include "zipio/zip_io.h"
 
 namespace {
+
+constexpr u32 SNAPSHOT_VERSION = 1;
+constexpr size_t SNAPSHOT_HEADER_SIZE = 20;
+
+enum : s32 {
+    SNAPSHOT_READ = 0,
+    SNAPSHOT_WRITE = 1,
+};
+
+enum : s32 {
+    SNAPSHOT_OK = 0,
+    SNAPSHOT_SHORT = 1,   // short input, or out of memory while writing
+    SNAPSHOT_LAYOUT = 2,  // tag or chunk-size mismatch
+};
+
+// The two-way serializer. Write mode appends to a growing buffer that the
+// stream owns until it is handed out; read mode reads the caller's bytes.
+struct SnapshotStream {
+    s32 mode;  // SNAPSHOT_WRITE or SNAPSHOT_READ
+    u8* data;
+    u64 length;      // write: bytes written; read: end of the readable region
+    u64 capacity;    // write: allocated size of data; read: 0
+    u64 pos;         // read position
+    s32 error;       // sticky SNAPSHOT_OK / SNAPSHOT_SHORT / SNAPSHOT_LAYOUT
+    u64 chunk_mark;  // write: offset of the size placeholder; read: offset after the size field
+    u32 chunk_size;  // read: the size the open chunk declared
+};
 
 const char SNAPSHOT_MAGIC[8] = {'T', 'L', 'V', 'X', 'C', 'O', 'R', 'E'};
 constexpr u64 STREAM_FIRST_CAPACITY = 0x40000;
@@ -29,9 +66,7 @@ void set_error(char* err, size_t errlen, const char* message) {
     if (err && errlen) snprintf(err, errlen, "%s", message);
 }
 
-u32 load_le32(const u8* p) {
-    return (u32)p[0] | (u32)p[1] << 8 | (u32)p[2] << 16 | (u32)p[3] << 24;
-}
+u32 load_le32(const u8* p) { return (u32)p[0] | (u32)p[1] << 8 | (u32)p[2] << 16 | (u32)p[3] << 24; }
 
 void store_le32(u8* p, u32 v) {
     p[0] = (u8)v;
@@ -74,6 +109,67 @@ void stream_raw(SnapshotStream* s, void* p, size_t n) {
     }
     if (n) memcpy(p, s->data + s->pos, n);
     s->pos += n;
+}
+
+void stream_u8(SnapshotStream* s, u8* v) { stream_raw(s, v, 1); }
+
+void stream_u16(SnapshotStream* s, u16* v) {
+    u8 bytes[2] = {(u8)*v, (u8)(*v >> 8)};
+    stream_raw(s, bytes, 2);
+    if (s->mode == SNAPSHOT_READ) *v = (u16)(bytes[0] | bytes[1] << 8);
+}
+
+void stream_u32(SnapshotStream* s, u32* v) {
+    u8 bytes[4];
+    store_le32(bytes, *v);
+    stream_raw(s, bytes, 4);
+    if (s->mode == SNAPSHOT_READ) *v = load_le32(bytes);
+}
+
+void stream_u64(SnapshotStream* s, u64* v) {
+    u32 lo = (u32)*v;
+    u32 hi = (u32)(*v >> 32);
+    stream_u32(s, &lo);
+    stream_u32(s, &hi);
+    if (s->mode == SNAPSHOT_READ) *v = (u64)hi << 32 | lo;
+}
+
+void stream_bytes(SnapshotStream* s, void* p, size_t n) { stream_raw(s, p, n); }
+
+void stream_chunk_begin(SnapshotStream* s, const char* tag) {
+    if (s->mode == SNAPSHOT_WRITE) {
+        u8 t[4];
+        memcpy(t, tag, 4);
+        stream_raw(s, t, 4);
+        s->chunk_mark = s->length;
+        u32 placeholder = 0;
+        stream_u32(s, &placeholder);
+        return;
+    }
+    if (s->error) {
+        s->error = SNAPSHOT_LAYOUT;
+        return;
+    }
+    u8 t[4];
+    stream_raw(s, t, 4);
+    u32 size = 0;
+    stream_u32(s, &size);
+    if (s->error) {
+        s->error = SNAPSHOT_LAYOUT;
+        return;
+    }
+    if (memcmp(t, tag, 4) != 0) s->error = SNAPSHOT_LAYOUT;
+    s->chunk_size = size;
+    s->chunk_mark = s->pos;
+}
+
+void stream_chunk_end(SnapshotStream* s) {
+    if (s->error) return;
+    if (s->mode == SNAPSHOT_WRITE) {
+        store_le32(s->data + s->chunk_mark, (u32)(s->length - s->chunk_mark - 4));
+        return;
+    }
+    if (s->pos - s->chunk_mark != s->chunk_size) s->error = SNAPSHOT_LAYOUT;
 }
 
 void stream_s32(SnapshotStream* s, s32* v) {
@@ -154,13 +250,11 @@ void walk_onchip(SnapshotStream* s, BoardState* b) {
 
 void walk_palette_control(SnapshotStream* s, PaletteControl* p) {
     u8* fields[] = {
-        &p->sprite_brightness_on, &p->tile_brightness_on, &p->sprite_bank_dirty,
-        &p->tile_bank_dirty,      &p->palette_regs_written, &p->sprite_factor_r,
-        &p->sprite_factor_g,      &p->sprite_factor_b,    &p->blend_factor_b,
-        &p->blend_factor_g,       &p->blend_factor_r,     &p->tile_factor_r,
-        &p->tile_factor_g,        &p->tile_factor_b,      &p->tile_reg6_high,
-        &p->tile_reg5_high,       &p->tile_reg7_high,     &p->tile_layers_on,
-        &p->sprite_layer_on,
+        &p->sprite_brightness_on, &p->tile_brightness_on, &p->sprite_bank_dirty, &p->tile_bank_dirty,
+        &p->palette_regs_written, &p->sprite_factor_r,    &p->sprite_factor_g,   &p->sprite_factor_b,
+        &p->blend_factor_b,       &p->blend_factor_g,     &p->blend_factor_r,    &p->tile_factor_r,
+        &p->tile_factor_g,        &p->tile_factor_b,      &p->tile_reg6_high,    &p->tile_reg5_high,
+        &p->tile_reg7_high,       &p->tile_layers_on,     &p->sprite_layer_on,
     };
     for (u8* f : fields) stream_u8(s, f);
 }
@@ -264,23 +358,32 @@ constexpr u64 LINES_RUN_MAX = 1ULL << 40;
 
 // The frame runner walks from the CPU's cycle count towards the line's
 // target and the periodic interrupt times in single steps, so counters that
-// disagree by more than a line or a period would make it run for ages.
-// Between frames (and after a stop) the count sits within a line of the
-// target and no periodic event lies more than one period behind it.
-constexpr u64 LINE_SLACK_CYCLES = 2 * 1834;
+// disagree by more than a line or a period would make it run for ages; a
+// count or a due time too far ahead freezes the game instead: no line runs
+// an instruction, or the interrupt never comes. Between frames the count
+// sits at its line's target, past it by at most one instruction (behind it
+// by up to a line after a stop), and each periodic level and timer event is
+// due within one of its periods.
+constexpr u64 LINE_CYCLES = 1834;  // CYCLES_PER_LINE, rounded up
+constexpr u64 LINE_SLACK_CYCLES = 2 * LINE_CYCLES;
 
-bool behind_by_more_than(u64 due, u64 cycles, u64 period) {
-    return due < cycles && cycles - due > period;
+// More than `period` away from `cycles`, on either side.
+bool off_by_more_than(u64 due, u64 cycles, u64 period) {
+    return due < cycles ? cycles - due > period : due - cycles > period;
 }
 
 bool timing_consistent(const BoardState* b) {
     const u64 cycles = b->cpu.cycles;
-    if (behind_by_more_than(b->next_irl15, cycles, IRL15_CYCLES) ||
-        behind_by_more_than(b->next_irl11, cycles, IRL11_CYCLES) ||
-        behind_by_more_than(b->next_irl9, cycles, IRL9_CYCLES))
+    if (off_by_more_than(b->next_irl15, cycles, IRL15_CYCLES) ||
+        off_by_more_than(b->next_irl11, cycles, IRL11_CYCLES) || off_by_more_than(b->next_irl9, cycles, IRL9_CYCLES))
         return false;
-    u64 line_target = (u64)((double)b->lines_run * CYCLES_PER_LINE + 0.5);
-    return !(line_target > cycles && line_target - cycles > LINE_SLACK_CYCLES);
+    // A timer event behind the count is served at once (the frame runner
+    // brings a damaged one forward); ahead it lies within one counter period.
+    if (b->frt_next != FRT_NO_EVENT && b->frt_next > cycles && b->frt_next - cycles > frt_period_cycles(b))
+        return false;
+    const u64 line_target = (u64)((double)b->lines_run * CYCLES_PER_LINE + 0.5);
+    if (line_target > cycles) return line_target - cycles <= LINE_SLACK_CYCLES;
+    return cycles - line_target <= LINE_CYCLES;
 }
 
 bool voice_in_range(const Ymz280bVoice& v) {
@@ -288,8 +391,7 @@ bool voice_in_range(const Ymz280bVoice& v) {
     if (v.start >= YMZ_NIBBLE_ADDRESS_LIMIT || v.end >= YMZ_NIBBLE_ADDRESS_LIMIT ||
         v.loop_start >= YMZ_NIBBLE_ADDRESS_LIMIT || v.loop_end >= YMZ_NIBBLE_ADDRESS_LIMIT)
         return false;
-    if (v.gain_left < 0 || v.gain_left > 255 || v.gain_right < 0 || v.gain_right > 255)
-        return false;
+    if (v.gain_left < 0 || v.gain_left > 255 || v.gain_right < 0 || v.gain_right > 255) return false;
     if (v.increment < 1 || v.increment > 512) return false;
     if (v.position < 0 || v.position > YMZ_POSITION_MAX) return false;
     if (v.adpcm_signal < -32768 || v.adpcm_signal > 32767) return false;
@@ -311,69 +413,6 @@ bool board_in_range(const BoardState* b) {
     for (const Ymz280bVoice& v : b->ymz.voices)
         if (!voice_in_range(v)) return false;
     return true;
-}
-
-}  // namespace
-
-void stream_u8(SnapshotStream* s, u8* v) { stream_raw(s, v, 1); }
-
-void stream_u16(SnapshotStream* s, u16* v) {
-    u8 bytes[2] = {(u8)*v, (u8)(*v >> 8)};
-    stream_raw(s, bytes, 2);
-    if (s->mode == SNAPSHOT_READ) *v = (u16)(bytes[0] | bytes[1] << 8);
-}
-
-void stream_u32(SnapshotStream* s, u32* v) {
-    u8 bytes[4];
-    store_le32(bytes, *v);
-    stream_raw(s, bytes, 4);
-    if (s->mode == SNAPSHOT_READ) *v = load_le32(bytes);
-}
-
-void stream_u64(SnapshotStream* s, u64* v) {
-    u32 lo = (u32)*v;
-    u32 hi = (u32)(*v >> 32);
-    stream_u32(s, &lo);
-    stream_u32(s, &hi);
-    if (s->mode == SNAPSHOT_READ) *v = (u64)hi << 32 | lo;
-}
-
-void stream_bytes(SnapshotStream* s, void* p, size_t n) { stream_raw(s, p, n); }
-
-void stream_chunk_begin(SnapshotStream* s, const char* tag) {
-    if (s->mode == SNAPSHOT_WRITE) {
-        u8 t[4];
-        memcpy(t, tag, 4);
-        stream_raw(s, t, 4);
-        s->chunk_mark = s->length;
-        u32 placeholder = 0;
-        stream_u32(s, &placeholder);
-        return;
-    }
-    if (s->error) {
-        s->error = SNAPSHOT_LAYOUT;
-        return;
-    }
-    u8 t[4];
-    stream_raw(s, t, 4);
-    u32 size = 0;
-    stream_u32(s, &size);
-    if (s->error) {
-        s->error = SNAPSHOT_LAYOUT;
-        return;
-    }
-    if (memcmp(t, tag, 4) != 0) s->error = SNAPSHOT_LAYOUT;
-    s->chunk_size = size;
-    s->chunk_mark = s->pos;
-}
-
-void stream_chunk_end(SnapshotStream* s) {
-    if (s->error) return;
-    if (s->mode == SNAPSHOT_WRITE) {
-        store_le32(s->data + s->chunk_mark, (u32)(s->length - s->chunk_mark - 4));
-        return;
-    }
-    if (s->pos - s->chunk_mark != s->chunk_size) s->error = SNAPSHOT_LAYOUT;
 }
 
 void snapshot_walk(SnapshotStream* s, BoardState* b) {
@@ -411,41 +450,9 @@ void snapshot_walk(SnapshotStream* s, BoardState* b) {
     stream_chunk_end(s);
 }
 
-void* snapshot_save(BoardState* board, size_t* out_size) {
-    if (out_size) *out_size = 0;
-    SnapshotStream s{};
-    s.mode = SNAPSHOT_WRITE;
-    // The size of a snapshot is known, so the buffer is allocated once;
-    // the stream would still grow it if the layout ever asked for more.
-    s.data = (u8*)malloc(SNAPSHOT_SIZE);
-    if (s.data)
-        s.capacity = SNAPSHOT_SIZE;
-    else
-        s.error = SNAPSHOT_SHORT;
-
-    u8 header[SNAPSHOT_HEADER_SIZE];
-    memcpy(header, SNAPSHOT_MAGIC, 8);
-    store_le32(header + 8, SNAPSHOT_VERSION);
-    store_le32(header + 12, board_rom_fingerprint(board));
-    store_le32(header + 16, xlate_build_id());
-    stream_bytes(&s, header, sizeof header);
-
-    snapshot_walk(&s, board);
-
-    if (!s.error) {
-        u32 crc = zipio_crc32(0, s.data, (size_t)s.length);
-        stream_u32(&s, &crc);
-    }
-    if (s.error) {
-        free(s.data);
-        return nullptr;
-    }
-    if (out_size) *out_size = (size_t)s.length;
-    return s.data;
-}
-
-BoardState* snapshot_parse(BoardState* live, const void* data, size_t size, char* err,
-                           size_t errlen) {
+// A malloc'd copy of the live board with the snapshot applied, or null with
+// one sentence in err. The live board is never changed.
+BoardState* snapshot_parse(BoardState* live, const void* data, size_t size, char* err, size_t errlen) {
     const u8* bytes = (const u8*)data;
     if (!bytes || size < SNAPSHOT_HEADER_SIZE + 4) {
         set_error(err, errlen, MSG_TRUNCATED);
@@ -489,6 +496,41 @@ BoardState* snapshot_parse(BoardState* live, const void* data, size_t size, char
         return nullptr;
     }
     return copy;
+}
+
+}  // namespace
+
+void* snapshot_save(BoardState* board, size_t* out_size) {
+    if (out_size) *out_size = 0;
+    SnapshotStream s{};
+    s.mode = SNAPSHOT_WRITE;
+    // The size of a snapshot is known, so the buffer is allocated once;
+    // the stream would still grow it if the layout ever asked for more.
+    s.data = (u8*)malloc(SNAPSHOT_SIZE);
+    if (s.data)
+        s.capacity = SNAPSHOT_SIZE;
+    else
+        s.error = SNAPSHOT_SHORT;
+
+    u8 header[SNAPSHOT_HEADER_SIZE];
+    memcpy(header, SNAPSHOT_MAGIC, 8);
+    store_le32(header + 8, SNAPSHOT_VERSION);
+    store_le32(header + 12, board_rom_fingerprint(board));
+    store_le32(header + 16, xlate_build_id());
+    stream_bytes(&s, header, sizeof header);
+
+    snapshot_walk(&s, board);
+
+    if (!s.error) {
+        u32 crc = zipio_crc32(0, s.data, (size_t)s.length);
+        stream_u32(&s, &crc);
+    }
+    if (s.error) {
+        free(s.data);
+        return nullptr;
+    }
+    if (out_size) *out_size = (size_t)s.length;
+    return s.data;
 }
 
 int snapshot_check(BoardState* live, const void* data, size_t size, char* err, size_t errlen) {

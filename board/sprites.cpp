@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "board/big_endian.h"
+
 namespace {
 
 constexpr u32 RING_SIZE = 8192;
@@ -12,34 +14,32 @@ constexpr s64 ONE = 0x10000;  // 1.0 in the 16.16 walk
 // and the last run adds at most 128 more, so the ring never wraps within
 // one sprite.
 u8 sprite_ring[RING_SIZE];
-static_assert(64 * 64 + 128 <= RING_SIZE, "one sprite's runs must fit the ring");
+constexpr u32 MAX_RUN = 128;
+static_assert(64 * 64 + MAX_RUN <= RING_SIZE, "one sprite's runs must fit the ring");
 
-inline u16 be16(const u8* p)
-{
-    return u16((u32(p[0]) << 8) | p[1]);
-}
+inline u16 be16(const u8* p) { return u16(be_load(p, 2)); }
 
 // A 15-bit signed offset (sign in bit 14; bit 15 ignored) as a 16-bit value.
-inline u16 offset15(const u8* p)
-{
+inline u16 offset15(const u8* p) {
     u32 v = be16(p) & 0x7fff;
-    if (v & 0x4000)
-        v |= 0x8000;
+    if (v & 0x4000) v |= 0x8000;
     return u16(v);
 }
 
 // Unpacks at least `wanted` bytes into the ring from `pos`; returns the read
 // position just after the last run.
-u32 unpack(const u8* rom, u32 pos, u32 wanted)
-{
+u32 unpack(const u8* rom, u32 pos, u32 wanted) {
     u32 out = 0;
     while (out < wanted) {
         const u32 c = rom[pos];
         pos = (pos + 1) & ROM_MASK;
         if (c >= 0x80) {
             const u32 n = (c & 0x7f) + 1;
-            if (pos + n <= SPRITE_ROM_SIZE) {
-                std::memcpy(sprite_ring + out, rom + pos, n);
+            if (pos + MAX_RUN <= SPRITE_ROM_SIZE) {
+                // Whole-run copies of a fixed length are far cheaper than
+                // copies of n bytes; what lands past the run is overwritten
+                // by the next run or lies past the sprite.
+                std::memcpy(sprite_ring + out, rom + pos, MAX_RUN);
                 pos = (pos + n) & ROM_MASK;
             } else {
                 for (u32 i = 0; i < n; i++) {
@@ -50,7 +50,7 @@ u32 unpack(const u8* rom, u32 pos, u32 wanted)
             out += n;
         } else {
             const u32 n = c + 1;
-            std::memset(sprite_ring + out, rom[pos], n);
+            std::memset(sprite_ring + out, rom[pos], MAX_RUN);
             pos = (pos + 1) & ROM_MASK;
             out += n;
         }
@@ -58,8 +58,17 @@ u32 unpack(const u8* rom, u32 pos, u32 wanted)
     return pos;
 }
 
-void draw_unscaled(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, u16 tag)
-{
+// Copies source pixels i0 to i1 - 1 of a sprite row onto bitmap pixels; 0 is
+// transparent. Selects rather than conditional stores, and no aliasing
+// between the two, so the copy vectorises without run-time checks.
+inline void copy_row(u16* __restrict row, const u8* __restrict src, int i0, int i1, u16 tag) {
+    for (int i = i0; i < i1; i++) {
+        const u8 v = src[i];
+        row[i] = v ? u16(v | tag) : row[i];
+    }
+}
+
+void draw_unscaled(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, u16 tag) {
     // sx, sy are in 1/64 pixel; the shift floors toward minus infinity.
     const int x0 = (sx >> 6) - (fx ? w : 0);
     const int y0 = (sy >> 6) - (fy ? h : 0);
@@ -67,13 +76,11 @@ void draw_unscaled(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, 
     // i0 to i1 is its visible part.
     const int i0 = x0 < 0 ? -x0 : 0;
     const int i1 = x0 + w > SCREEN_WIDTH ? SCREEN_WIDTH - x0 : w;
-    if (i0 >= i1)
-        return;
+    if (i0 >= i1) return;
     u8 reversed[64];
     for (int k = 0; k < h; k++) {
         const int y = y0 + (fy ? h - 1 - k : k);
-        if (y < 0 || y >= SCREEN_HEIGHT)
-            continue;
+        if (y < 0 || y >= SCREEN_HEIGHT) continue;
         const u8* src = sprite_ring + k * w;
         if (fx) {
             // Widths are multiples of 16: reverse eight bytes at a time.
@@ -85,12 +92,7 @@ void draw_unscaled(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, 
             }
             src = reversed;
         }
-        // Selects rather than conditional stores, so the copy vectorises.
-        u16* row = bitmap + y * SCREEN_WIDTH;
-        for (int i = i0; i < i1; i++) {
-            const u8 v = src[i];
-            row[x0 + i] = v ? u16(v | tag) : row[x0 + i];
-        }
+        copy_row(bitmap + y * SCREEN_WIDTH + x0, src, i0, i1, tag);
     }
 }
 
@@ -106,8 +108,7 @@ struct Axis {
     u16 source[SCREEN_WIDTH];
 };
 
-void walk_axis(s64 p, s64 dp, s64 ds, int size, int limit, Axis& axis)
-{
+void walk_axis(s64 p, s64 dp, s64 ds, int size, int limit, Axis& axis) {
     const s64 limit_fx = s64(limit) << 16;
     const s64 s_end = s64(size) << 16;
     s64 s = 0;
@@ -155,9 +156,8 @@ void walk_axis(s64 p, s64 dp, s64 ds, int size, int limit, Axis& axis)
     axis.count = count;
 }
 
-void draw_zoomed(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, u32 zx_src,
-                 u32 zx_dst, u32 zy_src, u32 zy_dst, u16 tag)
-{
+void draw_zoomed(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, u32 zx_src, u32 zx_dst, u32 zy_src,
+                 u32 zy_dst, u16 tag) {
     const s64 dx = (ONE - zx_dst) * (fx ? -1 : 1);
     const s64 dy = (ONE - zy_dst) * (fy ? -1 : 1);
     const s64 du = ONE - zx_src;
@@ -168,8 +168,7 @@ void draw_zoomed(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, u3
 
     Axis cols, rows;
     walk_axis(x, dx, du, w, SCREEN_WIDTH, cols);
-    if (cols.count == 0)
-        return;
+    if (cols.count == 0) return;
     walk_axis(y, dy, dv, h, SCREEN_HEIGHT, rows);
 
     // Gather each source row once through the column map, then copy it to
@@ -181,28 +180,21 @@ void draw_zoomed(u16* bitmap, int sx, int sy, int w, int h, bool fx, bool fy, u3
         const int v = rows.source[r];
         if (v != line_row) {
             const u8* src = sprite_ring + v * w;
-            for (int c = 0; c < n; c++)
-                line[c] = src[cols.source[c]];
+            for (int c = 0; c < n; c++) line[c] = src[cols.source[c]];
             line_row = v;
         }
-        u16* dst = bitmap + (rows.first + r) * SCREEN_WIDTH + cols.first;
-        for (int c = 0; c < n; c++)
-            dst[c] = line[c] ? u16(line[c] | tag) : dst[c];
+        copy_row(bitmap + (rows.first + r) * SCREEN_WIDTH + cols.first, line, 0, n, tag);
     }
 }
 
 }  // namespace
 
-void sprites_render(BoardState* b)
-{
+void sprites_render(BoardState* b) {
     const u8* regs = b->sprite_regs;
-    if (!(regs[7] & 4))
-        std::memset(b->sprite_bitmap, 0, sizeof b->sprite_bitmap);
-    if (regs[7] & 8)
-        return;
+    if (!(regs[7] & 4)) std::memset(b->sprite_bitmap, 0, sizeof b->sprite_bitmap);
+    if (regs[7] & 8) return;
     const u8* rom = b->sprite_rom;
-    if (!rom)
-        return;
+    if (!rom) return;
 
     const bool group_offsets = (regs[3] & 0x40) != 0;
     const bool flip_y = (regs[7] & 1) != 0;
@@ -241,18 +233,15 @@ void sprites_render(BoardState* b)
 
         int sx = s16(x);
         int sy = s16(y);
-        if (flip_x)
-            sx = 0x5000 - sx;
-        if (flip_y)
-            sy = 0x3c00 - sy;
+        if (flip_x) sx = 0x5000 - sx;
+        if (flip_y) sy = 0x3c00 - sy;
         const bool fx = ((e[2] & 2) != 0) != flip_x;
         const bool fy = ((e[2] & 1) != 0) != flip_y;
 
-        if (!(e[2] & 0x40))
-            colour = e[3] & 0x3f;
+        if (!(e[2] & 0x40)) colour = e[3] & 0x3f;
         if (!(e[2] & 0x80)) {
             priority = e[3] >> 6;
-            pos = ((u32(e[5]) << 16) | (u32(e[6]) << 8) | e[7]) & ROM_MASK;
+            pos = be_load(e + 5, 3) & ROM_MASK;
         }
         pos = unpack(rom, pos, u32(w * h));
         const u16 tag = u16(colour << 8 | priority << 14);
@@ -271,7 +260,6 @@ void sprites_render(BoardState* b)
         if ((zx_src | zx_dst | zy_src | zy_dst) == 0)
             draw_unscaled(b->sprite_bitmap, sx, sy, w, h, fx, fy, tag);
         else
-            draw_zoomed(b->sprite_bitmap, sx, sy, w, h, fx, fy, zx_src, zx_dst, zy_src, zy_dst,
-                        tag);
+            draw_zoomed(b->sprite_bitmap, sx, sy, w, h, fx, fy, zx_src, zx_dst, zy_src, zy_dst, tag);
     }
 }

@@ -1,5 +1,7 @@
 #include "board/tilemap.h"
 
+#include "board/big_endian.h"
+
 u16 layer_colour_buffer[LAYER_PIXELS * 2];
 u8 layer_priority_buffer[LAYER_PIXELS * 2];
 
@@ -17,18 +19,12 @@ constexpr LayerRegs LAYER_REGS[2] = {
 
 // A 24-bit value with 8 fraction bits, as a 32-bit value with 16 fraction
 // bits; the shift moves bit 23 into the sign.
-inline u32 reg24(const u8* r, u32 at)
-{
-    const u32 v = (u32(r[at]) << 16) | (u32(r[at + 1]) << 8) | r[at + 2];
-    return v << 8;
-}
+inline u32 reg24(const u8* r, u32 at) { return be_load(r + at, 3) << 8; }
 
 // A 19-bit value (sign in bit 18), widened to 24 bits and then as reg24.
-inline u32 reg19(const u8* r, u32 at)
-{
-    u32 v = (u32(r[at] & 7) << 16) | (u32(r[at + 1]) << 8) | r[at + 2];
-    if (v & 0x40000)
-        v |= 0xF80000;
+inline u32 reg19(const u8* r, u32 at) {
+    u32 v = be_load(r + at, 3) & 0x7FFFF;
+    if (v & 0x40000) v |= 0xF80000;
     return v << 8;
 }
 
@@ -58,8 +54,7 @@ struct LayerWalk {
 // pixel of a screen line reads the same map row and scroll value (the
 // unrotated case).
 template <bool FOUR_BPP, bool COLUMN_SCROLL, bool NO_WRAP, bool FIXED_ROW>
-void render_walk(const LayerWalk& walk)
-{
+void render_walk(const LayerWalk& walk) {
     // Locals, so the stores into the byte buffers cannot force reloads.
     const u8* const gfx = walk.gfx;
     const TileInfo* const map = walk.map;
@@ -75,15 +70,17 @@ void render_walk(const LayerWalk& walk)
         u32 y = ly;
         if (FIXED_ROW) {
             if (NO_WRAP && y > 0x3ffffffu) {
-                p += SCREEN_WIDTH;
+                for (int col = 0; col < SCREEN_WIDTH; col++, p++) colour[2 * p] = priority[2 * p] = 0;
             } else {
                 const u32 my = (y >> 16) & 0x3ff;
                 const u32 sc = scroll[my];
                 const TileInfo* row = map + (my >> 4) * 64;
                 const u32 row_offset = (my & 15) << 4;
                 for (int col = 0; col < SCREEN_WIDTH; col++, p++, x += dx_px) {
-                    if (NO_WRAP && x > 0x3ffffffu)
+                    if (NO_WRAP && x > 0x3ffffffu) {
+                        colour[2 * p] = priority[2 * p] = 0;
                         continue;
+                    }
                     const u32 mx = ((x >> 16) - sc) & 0x3ff;
                     const TileInfo& t = row[mx >> 4];
                     const u32 offset = (row_offset | (mx & 15)) ^ t.flip;
@@ -101,8 +98,10 @@ void render_walk(const LayerWalk& walk)
             continue;
         }
         for (int col = 0; col < SCREEN_WIDTH; col++, p++, x += dx_px, y += dy_px) {
-            if (NO_WRAP && (x > 0x3ffffffu || y > 0x3ffffffu))
+            if (NO_WRAP && (x > 0x3ffffffu || y > 0x3ffffffu)) {
+                colour[2 * p] = priority[2 * p] = 0;
                 continue;
+            }
             u32 mx, my;
             // The scroll table is indexed by the map row (or column) the walk
             // reached, not by the screen line, and the value is subtracted.
@@ -143,37 +142,30 @@ constexpr WalkFn WALKS[8] = {
     render_walk<false, true, true, false>,   render_walk<true, true, true, false>,
 };
 constexpr WalkFn FIXED_ROW_WALKS[8] = {
-    render_walk<false, false, false, true>, render_walk<true, false, false, true>,
-    nullptr,                                nullptr,
-    render_walk<false, false, true, true>,  render_walk<true, false, true, true>,
-    nullptr,                                nullptr,
+    render_walk<false, false, false, true>, render_walk<true, false, false, true>, nullptr, nullptr,
+    render_walk<false, false, true, true>,  render_walk<true, false, true, true>,  nullptr, nullptr,
 };
 
 }  // namespace
 
-void layer_buffers_clear()
-{
+void layer_buffers_clear() {
     for (u32 i = 0; i < LAYER_PIXELS * 2; i++) {
         layer_colour_buffer[i] = 0;
         layer_priority_buffer[i] = 0;
     }
 }
 
-u32 roz_layer_tie_bit(const BoardState* b, u32 layer)
-{
+u32 roz_layer_tie_bit(const BoardState* b, u32 layer) {
     return (b->tilemap_regs[LAYER_REGS[layer & 1].flags] >> 1) & 1;
 }
 
-void roz_layer_render(BoardState* b, u32 layer)
-{
-    if (layer > 1)
-        return;
+int roz_layer_render(BoardState* b, u32 layer) {
+    if (layer > 1) return 0;
     const LayerRegs& lr = LAYER_REGS[layer];
     const u8* r = b->tilemap_regs;
     const u8 flags = r[lr.flags];
     const u8* gfx = layer == 0 ? b->tile_rom_a : b->tile_rom_b;
-    if (!(flags & 1) || !b->palette_control.tile_layers_on || !gfx)
-        return;
+    if (!(flags & 1) || !b->palette_control.tile_layers_on || !gfx) return 0;
 
     // Decode the map and the scroll table once, outside the pixel loop.
     // In 4-bit mode a tile is 128 bytes and every tile number reaches into
@@ -184,8 +176,7 @@ void roz_layer_render(BoardState* b, u32 layer)
     const bool four_bpp = (r[lr.mode] & 1) != 0;
     const u8* m = layer == 0 ? b->tilemap_ram_a : b->tilemap_ram_b;
     for (u32 i = 0; i < 64 * 64; i++) {
-        const u32 word = (u32(m[i * 4]) << 24) | (u32(m[i * 4 + 1]) << 16) |
-                         (u32(m[i * 4 + 2]) << 8) | m[i * 4 + 3];
+        const u32 word = be_load(m + i * 4, 4);
         const u32 number = word & 0xffff;
         TileInfo& t = map[i];
         t.base = four_bpp ? number * 128 : (number << 8) & 0x7fff00;
@@ -194,8 +185,7 @@ void roz_layer_render(BoardState* b, u32 layer)
         t.flip = u8(((word & 0x80000000u) ? 0x0F : 0) | ((word & 0x40000000u) ? 0xF0 : 0));
     }
     const u8* s = b->line_ram + layer * 0x1000;
-    for (u32 i = 0; i < 1024; i++)
-        scroll[i] = u16((u32(s[i * 4 + 2]) << 8) | s[i * 4 + 3]);
+    for (u32 i = 0; i < 1024; i++) scroll[i] = u16(be_load(s + i * 4 + 2, 2));
 
     LayerWalk w;
     w.gfx = gfx;
@@ -214,4 +204,5 @@ void roz_layer_render(BoardState* b, u32 layer)
     const u32 variant = (mode & 1) | (mode & 2) | ((flags & 4) ? 4 : 0);
     const bool fixed_row = !(mode & 2) && w.dy_px == 0;
     (fixed_row ? FIXED_ROW_WALKS : WALKS)[variant](w);
+    return 1;
 }

@@ -17,10 +17,12 @@ extern u8 layer_priority_buffer[LAYER_PIXELS * 2];
 // Clears both layer buffers to zero.
 void layer_buffers_clear();
 
-// Draws layer 0 (A) or 1 (B) into its slots of the layer buffers. Draws
-// nothing when the layer's enable flag or tile_layers_on is clear, or when
-// the layer's graphics buffer is absent.
-void roz_layer_render(BoardState* b, u32 layer);
+// Draws layer 0 (A) or 1 (B) into its slots of the layer buffers, every
+// pixel of them (0 where no-wrap leaves one transparent), and returns 1.
+// Returns 0 and writes nothing when the layer's enable flag or
+// tile_layers_on is clear, or when its graphics buffer is absent: the
+// layer's slots then count as 0.
+int roz_layer_render(BoardState* b, u32 layer);
 
 // Bit 1 of the layer's flag register: breaks priority ties in composition.
 u32 roz_layer_tie_bit(const BoardState* b, u32 layer);

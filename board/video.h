@@ -7,6 +7,3 @@
 // Reconverts dirty palette banks after register writes, renders both tilemap
 // layers and composes frame_buffer (0x00RRGGBB) with the sprite bitmap.
 void video_compose_frame(BoardState* b);
-
-// Copies the 320 x 240 x 4 bytes of frame_buffer to dst; returns dst.
-void* board_copy_framebuffer(BoardState* b, void* dst);

@@ -21,21 +21,16 @@ constexpr int kChunk = kScratchSize - 1;
 // One voice's decoded source samples; shared by the voices in turn.
 s16 scratch[kScratchSize];
 
-constexpr s32 kAdpcmDiff[16] = {1,  3,  5,  7,  9,  11,  13,  15,
-                                -1, -3, -5, -7, -9, -11, -13, -15};
+constexpr s32 kAdpcmDiff[16] = {1, 3, 5, 7, 9, 11, 13, 15, -1, -3, -5, -7, -9, -11, -13, -15};
 constexpr s32 kAdpcmScale[8] = {230, 230, 230, 230, 307, 409, 512, 614};
 
 constexpr s32 kStepMin = 127;
 constexpr s32 kStepMax = 0x6000;
 
-inline s32 clamp_s32(s64 v, s32 lo, s32 hi) {
-    return v < lo ? lo : (v > hi ? hi : static_cast<s32>(v));
-}
+inline s32 clamp_s32(s64 v, s32 lo, s32 hi) { return v < lo ? lo : (v > hi ? hi : static_cast<s32>(v)); }
 
 // The sample memory is addressed in nibbles; the 4 MiB ROM repeats above.
-inline u8 sample_byte(const u8* rom, u32 nibble_addr) {
-    return rom[(nibble_addr >> 1) & 0x3FFFFF];
-}
+inline u8 sample_byte(const u8* rom, u32 nibble_addr) { return rom[(nibble_addr >> 1) & 0x3FFFFF]; }
 
 void update_gains(Ymz280bVoice* v) {
     s32 level = v->level;
@@ -102,9 +97,7 @@ void write_voice_register(BoardState* b, u8 reg, u8 data) {
         v->fn = static_cast<u16>((v->fn & 0x100) | data);
         update_increment(v);
         return;
-    case 0x01:
-        write_key_register(b, v, data);
-        return;
+    case 0x01: write_key_register(b, v, data); return;
     case 0x02:
         v->level = data;
         update_gains(v);
@@ -113,8 +106,7 @@ void write_voice_register(BoardState* b, u8 reg, u8 data) {
         v->pan = data & 0x0F;
         update_gains(v);
         return;
-    default:
-        break;
+    default: break;
     }
     // 0x20-0x23, 0x40-0x43, 0x60-0x63: high, middle and low byte of the
     // start, loop start, loop end and end addresses.
@@ -131,12 +123,8 @@ void write_register(BoardState* b, u8 data) {
         return;
     }
     switch (reg) {
-    case 0x84:
-        y->ext_addr_hi = static_cast<u32>(data) << 16;
-        break;
-    case 0x85:
-        y->ext_addr_mid = static_cast<u32>(data) << 8;
-        break;
+    case 0x84: y->ext_addr_hi = static_cast<u32>(data) << 16; break;
+    case 0x85: y->ext_addr_mid = static_cast<u32>(data) << 8; break;
     case 0x86:
         y->ext_addr = y->ext_addr_hi | y->ext_addr_mid | data;
         if (y->mem_enable && b->sample_rom) y->read_latch = b->sample_rom[y->ext_addr & 0x3FFFFF];
@@ -145,9 +133,7 @@ void write_register(BoardState* b, u8 data) {
         // The sample memory is ROM: a data write only steps the address.
         if (y->mem_enable) y->ext_addr = (y->ext_addr + 1) & 0xFFFFFF;
         break;
-    case 0xFE:
-        y->irq_mask = data;
-        break;
+    case 0xFE: y->irq_mask = data; break;
     case 0xFF: {
         y->mem_enable = (data >> 6) & 1;
         y->irq_enable = (data >> 4) & 1;
@@ -166,8 +152,7 @@ void write_register(BoardState* b, u8 data) {
         y->key_enable = key_enable;
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -269,9 +254,7 @@ void decode_voice(BoardState* b, Ymz280bVoice* v, int need) {
     if (k < need) std::memset(scratch + k, 0, static_cast<size_t>(need - k) * sizeof(s16));
 }
 
-inline s32 interpolate(s32 position, s32 prev, s32 cur) {
-    return ((512 - position) * prev + position * cur) >> 9;
-}
+inline s32 interpolate(s32 position, s32 prev, s32 cur) { return ((512 - position) * prev + position * cur) >> 9; }
 
 void render_voice(BoardState* b, Ymz280bVoice* v, s32* left, s32* right, int count) {
     if (!v->playing && v->prev == 0 && v->cur == 0) {

@@ -8,7 +8,7 @@
 // unmatched, and the whole of group F, is an illegal instruction.
 #include <cstdio>
 
-#include "sh2/sh2.h"
+#include "sh2/interpreter.h"
 
 namespace {
 
@@ -17,88 +17,118 @@ struct Fields {
     u16 l;
 };
 
-Sh2DecodeEntry plain(u8 type, u8 a = 0, u8 b = 0, u8 c = 0) { return {SH2_KIND_PLAIN, type, a, b, c, 0}; }
-Sh2DecodeEntry with_kind(u8 kind, u8 type, u8 a = 0, u8 b = 0) { return {kind, type, a, b, 0, 0}; }
-Sh2DecodeEntry flow(u8 kind, u8 a = 0) { return {kind, 0, a, 0, 0, 0}; }
-Sh2DecodeEntry branch(u8 kind, s16 disp) { return {kind, 0, 0, 0, 0, disp}; }
-Sh2DecodeEntry illegal() { return {SH2_KIND_ILLEGAL, 0, 0, 0, 0, 0}; }
+Sh2DecodeEntry plain(Sh2Op type, u8 a = 0, u8 b = 0, u8 c = 0) { return {SH2_KIND_PLAIN, type, a, b, c, 0}; }
+Sh2DecodeEntry with_kind(u8 kind, Sh2Op type, u8 a = 0, u8 b = 0) { return {kind, type, a, b, 0, 0}; }
+Sh2DecodeEntry flow(u8 kind, u8 a = 0) { return {kind, SH2_OP_NONE, a, 0, 0, 0}; }
+Sh2DecodeEntry branch(u8 kind, s16 disp) { return {kind, SH2_OP_NONE, 0, 0, 0, disp}; }
+Sh2DecodeEntry illegal() { return {SH2_KIND_ILLEGAL, SH2_OP_NONE, 0, 0, 0, 0}; }
 
 s16 sext8(u32 v) { return s16(s8(u8(v))); }
 s16 sext12(u32 v) { return s16((v & 0x800) ? int(v) - 0x1000 : int(v)); }
 
 Sh2DecodeEntry group0(const Fields& f, u32 low6) {
     switch (low6 & 0xF) {  // the forms with M in the third digit
-    case 0x4: return plain(2, f.m, f.n);
-    case 0x5: return plain(3, f.m, f.n);
-    case 0x6: return plain(4, f.m, f.n);
-    case 0x7: return plain(5, f.m, f.n);
-    case 0xC: return plain(9, f.m, f.n);
-    case 0xD: return plain(10, f.m, f.n);
-    case 0xE: return plain(11, f.m, f.n);
-    case 0xF: return plain(12, f.m, f.n);
+    case 0x4: return plain(SH2_OP_MOVB_STORE_R0N, f.m, f.n);
+    case 0x5: return plain(SH2_OP_MOVW_STORE_R0N, f.m, f.n);
+    case 0x6: return plain(SH2_OP_MOVL_STORE_R0N, f.m, f.n);
+    case 0x7: return plain(SH2_OP_MUL_L, f.m, f.n);
+    case 0xC: return plain(SH2_OP_MOVB_LOAD_R0M, f.m, f.n);
+    case 0xD: return plain(SH2_OP_MOVW_LOAD_R0M, f.m, f.n);
+    case 0xE: return plain(SH2_OP_MOVL_LOAD_R0M, f.m, f.n);
+    case 0xF: return plain(SH2_OP_MAC_L, f.m, f.n);
     default: break;
     }
     switch (low6) {
-    case 0x02: return plain(1, f.n);
+    case 0x02: return plain(SH2_OP_STC_SR, f.n);
     case 0x03: return flow(SH2_KIND_BSRF, f.n);
-    case 0x08: return plain(6);
-    case 0x09: return plain(7);
-    case 0x0A: return plain(8, f.n);
+    case 0x08: return plain(SH2_OP_CLRT);
+    case 0x09: return plain(SH2_OP_NOP);
+    case 0x0A: return plain(SH2_OP_STS_MACH, f.n);
     case 0x0B: return flow(SH2_KIND_RTS);
-    case 0x12: return plain(13, f.n);
-    case 0x18: return plain(14);
-    case 0x19: return plain(15);
-    case 0x1A: return plain(16, f.n);
+    case 0x12: return plain(SH2_OP_STC_GBR, f.n);
+    case 0x18: return plain(SH2_OP_SETT);
+    case 0x19: return plain(SH2_OP_DIV0U);
+    case 0x1A: return plain(SH2_OP_STS_MACL, f.n);
     case 0x1B: return flow(SH2_KIND_SLEEP);
-    case 0x22: return plain(17, f.n);
+    case 0x22: return plain(SH2_OP_STC_VBR, f.n);
     case 0x23: return flow(SH2_KIND_BRAF, f.n);
-    case 0x28: return plain(18);
-    case 0x29: return plain(19, f.n);
-    case 0x2A: return plain(20, f.n);
+    case 0x28: return plain(SH2_OP_CLRMAC);
+    case 0x29: return plain(SH2_OP_MOVT, f.n);
+    case 0x2A: return plain(SH2_OP_STS_PR, f.n);
     case 0x2B: return flow(SH2_KIND_RTE);
     default: return illegal();
     }
 }
 
 Sh2DecodeEntry group2(const Fields& f, u32 low4) {
-    static const u8 types[16] = {22, 23, 24, 0, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36};
-    if (types[low4] == 0) return illegal();
+    // clang-format off
+    static const Sh2Op types[16] = {
+        SH2_OP_MOVB_STORE, SH2_OP_MOVW_STORE, SH2_OP_MOVL_STORE, SH2_OP_NONE,
+        SH2_OP_MOVB_STORE_DEC, SH2_OP_MOVW_STORE_DEC, SH2_OP_MOVL_STORE_DEC, SH2_OP_DIV0S,
+        SH2_OP_TST, SH2_OP_AND, SH2_OP_XOR, SH2_OP_OR,
+        SH2_OP_CMP_STR, SH2_OP_XTRCT, SH2_OP_MULU_W, SH2_OP_MULS_W,
+    };
+    // clang-format on
+    if (types[low4] == SH2_OP_NONE) return illegal();
     return plain(types[low4], f.m, f.n);
 }
 
 Sh2DecodeEntry group3(const Fields& f, u32 low4) {
-    static const u8 types[16] = {37, 0, 38, 39, 40, 41, 42, 43, 44, 0, 45, 46, 47, 48, 49, 50};
-    if (types[low4] == 0) return illegal();
+    static const Sh2Op types[16] = {SH2_OP_CMP_EQ, SH2_OP_NONE,    SH2_OP_CMP_HS, SH2_OP_CMP_GE,
+                                    SH2_OP_DIV1,   SH2_OP_DMULU_L, SH2_OP_CMP_HI, SH2_OP_CMP_GT,
+                                    SH2_OP_SUB,    SH2_OP_NONE,    SH2_OP_SUBC,   SH2_OP_SUBV,
+                                    SH2_OP_ADD,    SH2_OP_DMULS_L, SH2_OP_ADDC,   SH2_OP_ADDV};
+    if (types[low4] == SH2_OP_NONE) return illegal();
     return plain(types[low4], f.m, f.n);
 }
 
 Sh2DecodeEntry group4(const Fields& f, u32 low6) {
-    if ((low6 & 0xF) == 0xF) return plain(63, f.m, f.n);  // MAC.W
+    if ((low6 & 0xF) == 0xF) return plain(SH2_OP_MAC_W, f.m, f.n);  // MAC.W
     switch (low6) {
-    case 0x07: return with_kind(SH2_KIND_SRLOAD, 58, f.n);
-    case 0x0E: return with_kind(SH2_KIND_SRLOAD, 62, f.n);
+    case 0x07: return with_kind(SH2_KIND_SRLOAD, SH2_OP_LDC_L_SR, f.n);
+    case 0x0E: return with_kind(SH2_KIND_SRLOAD, SH2_OP_LDC_SR, f.n);
     case 0x0B: return flow(SH2_KIND_JSR, f.n);
     case 0x2B: return flow(SH2_KIND_JMP, f.n);
     default: break;
     }
-    // The remaining single-register forms, by bits 0-5; 0 = illegal.
-    static const u8 types[64] = {
-        51, 52, 53, 54, 55, 56, 57, 0,  59, 60, 61, 0,  0,  0,  0,  0,   // 0x00-0x0F
-        64, 65, 66, 67, 0,  68, 69, 70, 71, 72, 73, 74, 0,  0,  75, 0,   // 0x10-0x1F
-        76, 77, 78, 79, 80, 81, 82, 83, 84, 85, 86, 0,  0,  0,  87, 0,   // 0x20-0x2F
-        0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // 0x30-0x3F
+    // The remaining single-register forms, by bits 0-5; none = illegal.
+    // clang-format off
+    static const Sh2Op types[64] = {
+        // 0x00-0x0F
+        SH2_OP_SHLL, SH2_OP_SHLR, SH2_OP_STS_L_MACH, SH2_OP_STC_L_SR, SH2_OP_ROTL, SH2_OP_ROTR, SH2_OP_LDS_L_MACH, SH2_OP_NONE,
+        SH2_OP_SHLL2, SH2_OP_SHLR2, SH2_OP_LDS_MACH, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE,
+        // 0x10-0x1F
+        SH2_OP_DT, SH2_OP_CMP_PZ, SH2_OP_STS_L_MACL, SH2_OP_STC_L_GBR, SH2_OP_NONE, SH2_OP_CMP_PL, SH2_OP_LDS_L_MACL, SH2_OP_LDC_L_GBR,
+        SH2_OP_SHLL8, SH2_OP_SHLR8, SH2_OP_LDS_MACL, SH2_OP_TAS_B, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_LDC_GBR, SH2_OP_NONE,
+        // 0x20-0x2F
+        SH2_OP_SHAL, SH2_OP_SHAR, SH2_OP_STS_L_PR, SH2_OP_STC_L_VBR, SH2_OP_ROTCL, SH2_OP_ROTCR, SH2_OP_LDS_L_PR, SH2_OP_LDC_L_VBR,
+        SH2_OP_SHLL16, SH2_OP_SHLR16, SH2_OP_LDS_PR, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_LDC_VBR, SH2_OP_NONE,
+        // 0x30-0x3F
+        SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE,
+        SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE, SH2_OP_NONE,
     };
-    if (types[low6] == 0) return illegal();
+    // clang-format on
+    if (types[low6] == SH2_OP_NONE) return illegal();
     return plain(types[low6], f.n);
+}
+
+Sh2DecodeEntry group6(const Fields& f, u32 low4) {
+    static const Sh2Op types[16] = {
+        SH2_OP_MOVB_LOAD,     SH2_OP_MOVW_LOAD,     SH2_OP_MOVL_LOAD,     SH2_OP_MOV,
+        SH2_OP_MOVB_LOAD_INC, SH2_OP_MOVW_LOAD_INC, SH2_OP_MOVL_LOAD_INC, SH2_OP_NOT,
+        SH2_OP_SWAP_B,        SH2_OP_SWAP_W,        SH2_OP_NEGC,          SH2_OP_NEG,
+        SH2_OP_EXTU_B,        SH2_OP_EXTU_W,        SH2_OP_EXTS_B,        SH2_OP_EXTS_W,
+    };
+    return plain(types[low4], f.m, f.n);
 }
 
 Sh2DecodeEntry group8(const Fields& f, u32 sub) {
     switch (sub) {
-    case 0x0: return plain(106, f.d, f.m);
-    case 0x1: return plain(107, f.d, f.m);
-    case 0x4: return plain(108, f.m, f.d);
-    case 0x5: return plain(109, f.m, f.d);
-    case 0x8: return plain(110, f.i);
+    case 0x0: return plain(SH2_OP_MOVB_STORE_DISP_R0, f.d, f.m);
+    case 0x1: return plain(SH2_OP_MOVW_STORE_DISP_R0, f.d, f.m);
+    case 0x4: return plain(SH2_OP_MOVB_LOAD_DISP_R0, f.m, f.d);
+    case 0x5: return plain(SH2_OP_MOVW_LOAD_DISP_R0, f.m, f.d);
+    case 0x8: return plain(SH2_OP_CMP_EQ_IMM, f.i);
     case 0x9: return branch(SH2_KIND_BT, sext8(f.i));
     case 0xB: return branch(SH2_KIND_BF, sext8(f.i));
     case 0xD: return branch(SH2_KIND_BTS, sext8(f.i));
@@ -109,8 +139,11 @@ Sh2DecodeEntry group8(const Fields& f, u32 sub) {
 
 Sh2DecodeEntry groupC(const Fields& f, u32 sub) {
     if (sub == 0x3) return flow(SH2_KIND_TRAPA, f.i);
-    if (sub == 0x7) return with_kind(SH2_KIND_PCREL, 118, f.i);
-    static const u8 types[16] = {112, 113, 114, 0, 115, 116, 117, 0, 119, 120, 121, 122, 123, 124, 125, 126};
+    if (sub == 0x7) return with_kind(SH2_KIND_PCREL, SH2_OP_MOVA, f.i);
+    static const Sh2Op types[16] = {SH2_OP_MOVB_STORE_GBR, SH2_OP_MOVW_STORE_GBR, SH2_OP_MOVL_STORE_GBR, SH2_OP_NONE,
+                                    SH2_OP_MOVB_LOAD_GBR,  SH2_OP_MOVW_LOAD_GBR,  SH2_OP_MOVL_LOAD_GBR,  SH2_OP_NONE,
+                                    SH2_OP_TST_IMM,        SH2_OP_AND_IMM,        SH2_OP_XOR_IMM,        SH2_OP_OR_IMM,
+                                    SH2_OP_TST_B,          SH2_OP_AND_B,          SH2_OP_XOR_B,          SH2_OP_OR_B};
     return plain(types[sub], f.i);
 }
 
@@ -123,20 +156,20 @@ Sh2DecodeEntry decode(u32 op) {
     f.l = u16(op & 0xFFF);
     switch (op >> 12) {
     case 0x0: return group0(f, op & 0x3F);
-    case 0x1: return plain(21, f.m, f.d, f.n);
+    case 0x1: return plain(SH2_OP_MOVL_STORE_DISP, f.m, f.d, f.n);
     case 0x2: return group2(f, op & 0xF);
     case 0x3: return group3(f, op & 0xF);
     case 0x4: return group4(f, op & 0x3F);
-    case 0x5: return plain(88, f.m, f.d, f.n);
-    case 0x6: return plain(u8(89 + (op & 0xF)), f.m, f.n);
-    case 0x7: return plain(105, f.i, f.n);
+    case 0x5: return plain(SH2_OP_MOVL_LOAD_DISP, f.m, f.d, f.n);
+    case 0x6: return group6(f, op & 0xF);
+    case 0x7: return plain(SH2_OP_ADD_IMM, f.i, f.n);
     case 0x8: return group8(f, (op >> 8) & 0xF);
-    case 0x9: return with_kind(SH2_KIND_PCREL, 111, f.i, f.n);
+    case 0x9: return with_kind(SH2_KIND_PCREL, SH2_OP_MOVW_LOAD_PC, f.i, f.n);
     case 0xA: return branch(SH2_KIND_BRA, sext12(f.l));
     case 0xB: return branch(SH2_KIND_BSR, sext12(f.l));
     case 0xC: return groupC(f, (op >> 8) & 0xF);
-    case 0xD: return with_kind(SH2_KIND_PCREL, 127, f.i, f.n);
-    case 0xE: return plain(128, f.i, f.n);
+    case 0xD: return with_kind(SH2_KIND_PCREL, SH2_OP_MOVL_LOAD_PC, f.i, f.n);
+    case 0xE: return plain(SH2_OP_MOV_IMM, f.i, f.n);
     default: return illegal();
     }
 }
@@ -155,8 +188,7 @@ int main(int argc, char** argv) {
     }
     fprintf(out,
             "// Generated by sh2_decode_gen: the SH-2 decode table, entry i for opcode i.\n"
-            "#include \"sh2/sh2.h\"\n\n"
-            "extern const Sh2DecodeEntry sh2_decode_entries[65536];\n"
+            "#include \"sh2/interpreter.h\"\n\n"
             "const Sh2DecodeEntry sh2_decode_entries[65536] = {\n");
     for (u32 op = 0; op < 0x10000; op++) {
         Sh2DecodeEntry e = decode(op);

@@ -3,7 +3,7 @@
 // illegal instructions, SLEEP).
 #include <cstring>
 
-#include "sh2/sh2.h"
+#include "sh2/interpreter.h"
 
 namespace {
 
@@ -131,11 +131,8 @@ u32 sh2_illegal_instruction(Sh2State* cpu, u32 address) {
 u32 sh2_sleep(Sh2State* cpu, u32 address) {
     cpu->cycles += 2;
     switch (cpu->sleep_state) {
-    case 1:
-        return address;
-    case 2:
-        cpu->sleep_state = 0;
-        return address + 2;
+    case 1: return address;
+    case 2: cpu->sleep_state = 0; return address + 2;
     default:  // 0, or a value no running CPU can hold (a damaged snapshot)
         cpu->sleep_state = 1;
         return address;

@@ -1,8 +1,6 @@
 // Read-only access to the decode table, which is generated at build time
 // and linked in as constant data.
-#include "sh2/sh2.h"
-
-extern const Sh2DecodeEntry sh2_decode_entries[65536];
+#include "sh2/interpreter.h"
 
 const Sh2DecodeEntry* sh2_decode_table() { return sh2_decode_entries; }
 

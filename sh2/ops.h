@@ -6,7 +6,7 @@
 // interpreter loop.
 #pragma once
 
-#include "sh2/sh2.h"
+#include "sh2/interpreter.h"
 
 #define SH2_INLINE __attribute__((always_inline)) inline
 
@@ -209,29 +209,26 @@ SH2_INLINE void op_div0s(Sh2State* c, u32 m, u32 n) {
     set_m(c, mm);
     set_t(c, q != mm);
 }
-// One step of non-restoring division; Rm is read before Rn is written so
-// that DIV1 Rn,Rn behaves.
+// One step of non-restoring division. Rn is shifted before Rm is read, so
+// DIV1 Rn,Rn divides by the shifted value.
 SH2_INLINE void op_div1(Sh2State* c, u32 m, u32 n) {
-    u32 divisor = c->r[m];
-    u32 old_q = q_of(c);
-    u32 mm = m_of(c);
-    u32 rn = c->r[n];
-    u32 q = rn >> 31;
-    rn = (rn << 1) | t_of(c);
+    const u32 old_q = q_of(c);
+    const u32 mm = m_of(c);
+    const u32 q = c->r[n] >> 31;
+    c->r[n] = (c->r[n] << 1) | t_of(c);
+    const u32 before = c->r[n];
+    const u32 divisor = c->r[m];
     u32 carry;
     if (old_q == mm) {
-        u32 before = rn;
-        rn -= divisor;
-        carry = rn > before;
+        c->r[n] = before - divisor;
+        carry = c->r[n] > before;
     } else {
-        u32 before = rn;
-        rn += divisor;
-        carry = rn < before;
+        c->r[n] = before + divisor;
+        carry = c->r[n] < before;
     }
-    c->r[n] = rn;
-    q = q ^ carry ^ mm;
-    set_q(c, q);
-    set_t(c, q == mm);
+    const u32 new_q = q ^ carry ^ mm;
+    set_q(c, new_q);
+    set_t(c, new_q == mm);
 }
 
 // --- multiply --------------------------------------------------------------
@@ -241,9 +238,7 @@ SH2_INLINE void op_mul_l(Sh2State* c, u32 m, u32 n) {
     c->cycles += 1;
 }
 SH2_INLINE void op_mulu_w(Sh2State* c, u32 m, u32 n) { c->macl = (c->r[n] & 0xFFFF) * (c->r[m] & 0xFFFF); }
-SH2_INLINE void op_muls_w(Sh2State* c, u32 m, u32 n) {
-    c->macl = u32(s32(s16(u16(c->r[n]))) * s32(s16(u16(c->r[m]))));
-}
+SH2_INLINE void op_muls_w(Sh2State* c, u32 m, u32 n) { c->macl = u32(s32(s16(u16(c->r[n]))) * s32(s16(u16(c->r[m])))); }
 SH2_INLINE void set_mac(Sh2State* c, u64 v) {
     c->mach = u32(v >> 32);
     c->macl = u32(v);
@@ -419,134 +414,149 @@ SH2_INLINE int execute(Sh2State* c, const Sh2DecodeEntry& e, u32 next_pc) {
     if (e.kind == SH2_KIND_PCREL) c->pc = next_pc;
     const u32 a = e.a, b = e.b;
     switch (e.op_type) {
-    case 1: c->r[a] = c->sr; return 1;
-    case 2: op_movb_s0(c, a, b); return 1;
-    case 3: op_movw_s0(c, a, b); return 1;
-    case 4: op_movl_s0(c, a, b); return 1;
-    case 5: op_mul_l(c, a, b); return 1;
-    case 6: op_clrt(c); return 1;
-    case 7: return 1;  // NOP
-    case 8: c->r[a] = c->mach; return 1;
-    case 9: op_movb_l0(c, a, b); return 1;
-    case 10: op_movw_l0(c, a, b); return 1;
-    case 11: op_movl_l0(c, a, b); return 1;
-    case 12: op_mac_l(c, a, b); return 1;
-    case 13: c->r[a] = c->gbr; return 1;
-    case 14: op_sett(c); return 1;
-    case 15: op_div0u(c); return 1;
-    case 16: c->r[a] = c->macl; return 1;
-    case 17: c->r[a] = c->vbr; return 1;
-    case 18: op_clrmac(c); return 1;
-    case 19: op_movt(c, a); return 1;
-    case 20: c->r[a] = c->pr; return 1;
-    case 21: op_movl_s4(c, a, b, e.c); return 1;
-    case 22: op_movb_s(c, a, b); return 1;
-    case 23: op_movw_s(c, a, b); return 1;
-    case 24: op_movl_s(c, a, b); return 1;
-    case 25: op_movb_m(c, a, b); return 1;
-    case 26: op_movw_m(c, a, b); return 1;
-    case 27: op_movl_m(c, a, b); return 1;
-    case 28: op_div0s(c, a, b); return 1;
-    case 29: op_tst(c, a, b); return 1;
-    case 30: op_and(c, a, b); return 1;
-    case 31: op_xor(c, a, b); return 1;
-    case 32: op_or(c, a, b); return 1;
-    case 33: op_cmp_str(c, a, b); return 1;
-    case 34: op_xtrct(c, a, b); return 1;
-    case 35: op_mulu_w(c, a, b); return 1;
-    case 36: op_muls_w(c, a, b); return 1;
-    case 37: op_cmp_eq(c, a, b); return 1;
-    case 38: op_cmp_hs(c, a, b); return 1;
-    case 39: op_cmp_ge(c, a, b); return 1;
-    case 40: op_div1(c, a, b); return 1;
-    case 41: op_dmulu(c, a, b); return 1;
-    case 42: op_cmp_hi(c, a, b); return 1;
-    case 43: op_cmp_gt(c, a, b); return 1;
-    case 44: op_sub(c, a, b); return 1;
-    case 45: op_subc(c, a, b); return 1;
-    case 46: op_subv(c, a, b); return 1;
-    case 47: op_add(c, a, b); return 1;
-    case 48: op_dmuls(c, a, b); return 1;
-    case 49: op_addc(c, a, b); return 1;
-    case 50: op_addv(c, a, b); return 1;
-    case 51: op_shll(c, a); return 1;
-    case 52: op_shlr(c, a); return 1;
-    case 53: push_reg(c, a, c->mach); return 1;
-    case 54: push_reg(c, a, c->sr); c->cycles += 1; return 1;
-    case 55: op_rotl(c, a); return 1;
-    case 56: op_rotr(c, a); return 1;
-    case 57: c->mach = pop_reg(c, a); return 1;
-    case 58: sh2_ldc_l_sr(c, u8(a)); return 1;
-    case 59: op_shl(c, a, 2); return 1;
-    case 60: op_shr(c, a, 2); return 1;
-    case 61: c->mach = c->r[a]; return 1;
-    case 62: sh2_ldc_sr(c, u8(a)); return 1;
-    case 63: op_mac_w(c, a, b); return 1;
-    case 64: op_dt(c, a); return 1;
-    case 65: op_cmp_pz(c, a); return 1;
-    case 66: push_reg(c, a, c->macl); return 1;
-    case 67: push_reg(c, a, c->gbr); c->cycles += 1; return 1;
-    case 68: op_cmp_pl(c, a); return 1;
-    case 69: c->macl = pop_reg(c, a); return 1;
-    case 70: c->gbr = pop_reg(c, a); c->cycles += 2; return 1;
-    case 71: op_shl(c, a, 8); return 1;
-    case 72: op_shr(c, a, 8); return 1;
-    case 73: c->macl = c->r[a]; return 1;
-    case 74: op_tas(c, a); return 1;
-    case 75: c->gbr = c->r[a]; return 1;
-    case 76: op_shll(c, a); return 1;  // SHAL
-    case 77: op_shar(c, a); return 1;
-    case 78: push_reg(c, a, c->pr); return 1;
-    case 79: push_reg(c, a, c->vbr); c->cycles += 1; return 1;
-    case 80: op_rotcl(c, a); return 1;
-    case 81: op_rotcr(c, a); return 1;
-    case 82: c->pr = pop_reg(c, a); return 1;
-    case 83: c->vbr = pop_reg(c, a); c->cycles += 2; return 1;
-    case 84: op_shl(c, a, 16); return 1;
-    case 85: op_shr(c, a, 16); return 1;
-    case 86: c->pr = c->r[a]; return 1;
-    case 87: c->vbr = c->r[a]; return 1;
-    case 88: op_movl_l4(c, a, b, e.c); return 1;
-    case 89: op_movb_l(c, a, b); return 1;
-    case 90: op_movw_l(c, a, b); return 1;
-    case 91: op_movl_l(c, a, b); return 1;
-    case 92: op_mov(c, a, b); return 1;
-    case 93: op_movb_p(c, a, b); return 1;
-    case 94: op_movw_p(c, a, b); return 1;
-    case 95: op_movl_p(c, a, b); return 1;
-    case 96: op_not(c, a, b); return 1;
-    case 97: op_swapb(c, a, b); return 1;
-    case 98: op_swapw(c, a, b); return 1;
-    case 99: op_negc(c, a, b); return 1;
-    case 100: op_neg(c, a, b); return 1;
-    case 101: op_extu_b(c, a, b); return 1;
-    case 102: op_extu_w(c, a, b); return 1;
-    case 103: op_exts_b(c, a, b); return 1;
-    case 104: op_exts_w(c, a, b); return 1;
-    case 105: op_add_imm(c, a, b); return 1;
-    case 106: op_movb_s4(c, a, b); return 1;
-    case 107: op_movw_s4(c, a, b); return 1;
-    case 108: op_movb_l4(c, a, b); return 1;
-    case 109: op_movw_l4(c, a, b); return 1;
-    case 110: op_cmp_eq_imm(c, a); return 1;
-    case 111: op_movw_pc(c, a, b); return 1;
-    case 112: op_movb_sg(c, a); return 1;
-    case 113: op_movw_sg(c, a); return 1;
-    case 114: op_movl_sg(c, a); return 1;
-    case 115: op_movb_lg(c, a); return 1;
-    case 116: op_movw_lg(c, a); return 1;
-    case 117: op_movl_lg(c, a); return 1;
-    case 118: op_mova(c, a); return 1;
-    case 119: op_tst_imm(c, a); return 1;
-    case 120: op_and_imm(c, a); return 1;
-    case 121: op_xor_imm(c, a); return 1;
-    case 122: op_or_imm(c, a); return 1;
-    case 123: op_tst_b(c, a); return 1;
-    case 124: op_and_b(c, a); return 1;
-    case 125: op_xor_b(c, a); return 1;
-    case 126: op_or_b(c, a); return 1;
-    case 127: op_movl_pc(c, a, b); return 1;
-    case 128: op_mov_imm(c, a, b); return 1;
+    case SH2_OP_STC_SR: c->r[a] = c->sr; return 1;
+    case SH2_OP_MOVB_STORE_R0N: op_movb_s0(c, a, b); return 1;
+    case SH2_OP_MOVW_STORE_R0N: op_movw_s0(c, a, b); return 1;
+    case SH2_OP_MOVL_STORE_R0N: op_movl_s0(c, a, b); return 1;
+    case SH2_OP_MUL_L: op_mul_l(c, a, b); return 1;
+    case SH2_OP_CLRT: op_clrt(c); return 1;
+    case SH2_OP_NOP: return 1;
+    case SH2_OP_STS_MACH: c->r[a] = c->mach; return 1;
+    case SH2_OP_MOVB_LOAD_R0M: op_movb_l0(c, a, b); return 1;
+    case SH2_OP_MOVW_LOAD_R0M: op_movw_l0(c, a, b); return 1;
+    case SH2_OP_MOVL_LOAD_R0M: op_movl_l0(c, a, b); return 1;
+    case SH2_OP_MAC_L: op_mac_l(c, a, b); return 1;
+    case SH2_OP_STC_GBR: c->r[a] = c->gbr; return 1;
+    case SH2_OP_SETT: op_sett(c); return 1;
+    case SH2_OP_DIV0U: op_div0u(c); return 1;
+    case SH2_OP_STS_MACL: c->r[a] = c->macl; return 1;
+    case SH2_OP_STC_VBR: c->r[a] = c->vbr; return 1;
+    case SH2_OP_CLRMAC: op_clrmac(c); return 1;
+    case SH2_OP_MOVT: op_movt(c, a); return 1;
+    case SH2_OP_STS_PR: c->r[a] = c->pr; return 1;
+    case SH2_OP_MOVL_STORE_DISP: op_movl_s4(c, a, b, e.c); return 1;
+    case SH2_OP_MOVB_STORE: op_movb_s(c, a, b); return 1;
+    case SH2_OP_MOVW_STORE: op_movw_s(c, a, b); return 1;
+    case SH2_OP_MOVL_STORE: op_movl_s(c, a, b); return 1;
+    case SH2_OP_MOVB_STORE_DEC: op_movb_m(c, a, b); return 1;
+    case SH2_OP_MOVW_STORE_DEC: op_movw_m(c, a, b); return 1;
+    case SH2_OP_MOVL_STORE_DEC: op_movl_m(c, a, b); return 1;
+    case SH2_OP_DIV0S: op_div0s(c, a, b); return 1;
+    case SH2_OP_TST: op_tst(c, a, b); return 1;
+    case SH2_OP_AND: op_and(c, a, b); return 1;
+    case SH2_OP_XOR: op_xor(c, a, b); return 1;
+    case SH2_OP_OR: op_or(c, a, b); return 1;
+    case SH2_OP_CMP_STR: op_cmp_str(c, a, b); return 1;
+    case SH2_OP_XTRCT: op_xtrct(c, a, b); return 1;
+    case SH2_OP_MULU_W: op_mulu_w(c, a, b); return 1;
+    case SH2_OP_MULS_W: op_muls_w(c, a, b); return 1;
+    case SH2_OP_CMP_EQ: op_cmp_eq(c, a, b); return 1;
+    case SH2_OP_CMP_HS: op_cmp_hs(c, a, b); return 1;
+    case SH2_OP_CMP_GE: op_cmp_ge(c, a, b); return 1;
+    case SH2_OP_DIV1: op_div1(c, a, b); return 1;
+    case SH2_OP_DMULU_L: op_dmulu(c, a, b); return 1;
+    case SH2_OP_CMP_HI: op_cmp_hi(c, a, b); return 1;
+    case SH2_OP_CMP_GT: op_cmp_gt(c, a, b); return 1;
+    case SH2_OP_SUB: op_sub(c, a, b); return 1;
+    case SH2_OP_SUBC: op_subc(c, a, b); return 1;
+    case SH2_OP_SUBV: op_subv(c, a, b); return 1;
+    case SH2_OP_ADD: op_add(c, a, b); return 1;
+    case SH2_OP_DMULS_L: op_dmuls(c, a, b); return 1;
+    case SH2_OP_ADDC: op_addc(c, a, b); return 1;
+    case SH2_OP_ADDV: op_addv(c, a, b); return 1;
+    case SH2_OP_SHLL: op_shll(c, a); return 1;
+    case SH2_OP_SHLR: op_shlr(c, a); return 1;
+    case SH2_OP_STS_L_MACH: push_reg(c, a, c->mach); return 1;
+    case SH2_OP_STC_L_SR:
+        push_reg(c, a, c->sr);
+        c->cycles += 1;
+        return 1;
+    case SH2_OP_ROTL: op_rotl(c, a); return 1;
+    case SH2_OP_ROTR: op_rotr(c, a); return 1;
+    case SH2_OP_LDS_L_MACH: c->mach = pop_reg(c, a); return 1;
+    case SH2_OP_LDC_L_SR: sh2_ldc_l_sr(c, u8(a)); return 1;
+    case SH2_OP_SHLL2: op_shl(c, a, 2); return 1;
+    case SH2_OP_SHLR2: op_shr(c, a, 2); return 1;
+    case SH2_OP_LDS_MACH: c->mach = c->r[a]; return 1;
+    case SH2_OP_LDC_SR: sh2_ldc_sr(c, u8(a)); return 1;
+    case SH2_OP_MAC_W: op_mac_w(c, a, b); return 1;
+    case SH2_OP_DT: op_dt(c, a); return 1;
+    case SH2_OP_CMP_PZ: op_cmp_pz(c, a); return 1;
+    case SH2_OP_STS_L_MACL: push_reg(c, a, c->macl); return 1;
+    case SH2_OP_STC_L_GBR:
+        push_reg(c, a, c->gbr);
+        c->cycles += 1;
+        return 1;
+    case SH2_OP_CMP_PL: op_cmp_pl(c, a); return 1;
+    case SH2_OP_LDS_L_MACL: c->macl = pop_reg(c, a); return 1;
+    case SH2_OP_LDC_L_GBR:
+        c->gbr = pop_reg(c, a);
+        c->cycles += 2;
+        return 1;
+    case SH2_OP_SHLL8: op_shl(c, a, 8); return 1;
+    case SH2_OP_SHLR8: op_shr(c, a, 8); return 1;
+    case SH2_OP_LDS_MACL: c->macl = c->r[a]; return 1;
+    case SH2_OP_TAS_B: op_tas(c, a); return 1;
+    case SH2_OP_LDC_GBR: c->gbr = c->r[a]; return 1;
+    case SH2_OP_SHAL: op_shll(c, a); return 1;
+    case SH2_OP_SHAR: op_shar(c, a); return 1;
+    case SH2_OP_STS_L_PR: push_reg(c, a, c->pr); return 1;
+    case SH2_OP_STC_L_VBR:
+        push_reg(c, a, c->vbr);
+        c->cycles += 1;
+        return 1;
+    case SH2_OP_ROTCL: op_rotcl(c, a); return 1;
+    case SH2_OP_ROTCR: op_rotcr(c, a); return 1;
+    case SH2_OP_LDS_L_PR: c->pr = pop_reg(c, a); return 1;
+    case SH2_OP_LDC_L_VBR:
+        c->vbr = pop_reg(c, a);
+        c->cycles += 2;
+        return 1;
+    case SH2_OP_SHLL16: op_shl(c, a, 16); return 1;
+    case SH2_OP_SHLR16: op_shr(c, a, 16); return 1;
+    case SH2_OP_LDS_PR: c->pr = c->r[a]; return 1;
+    case SH2_OP_LDC_VBR: c->vbr = c->r[a]; return 1;
+    case SH2_OP_MOVL_LOAD_DISP: op_movl_l4(c, a, b, e.c); return 1;
+    case SH2_OP_MOVB_LOAD: op_movb_l(c, a, b); return 1;
+    case SH2_OP_MOVW_LOAD: op_movw_l(c, a, b); return 1;
+    case SH2_OP_MOVL_LOAD: op_movl_l(c, a, b); return 1;
+    case SH2_OP_MOV: op_mov(c, a, b); return 1;
+    case SH2_OP_MOVB_LOAD_INC: op_movb_p(c, a, b); return 1;
+    case SH2_OP_MOVW_LOAD_INC: op_movw_p(c, a, b); return 1;
+    case SH2_OP_MOVL_LOAD_INC: op_movl_p(c, a, b); return 1;
+    case SH2_OP_NOT: op_not(c, a, b); return 1;
+    case SH2_OP_SWAP_B: op_swapb(c, a, b); return 1;
+    case SH2_OP_SWAP_W: op_swapw(c, a, b); return 1;
+    case SH2_OP_NEGC: op_negc(c, a, b); return 1;
+    case SH2_OP_NEG: op_neg(c, a, b); return 1;
+    case SH2_OP_EXTU_B: op_extu_b(c, a, b); return 1;
+    case SH2_OP_EXTU_W: op_extu_w(c, a, b); return 1;
+    case SH2_OP_EXTS_B: op_exts_b(c, a, b); return 1;
+    case SH2_OP_EXTS_W: op_exts_w(c, a, b); return 1;
+    case SH2_OP_ADD_IMM: op_add_imm(c, a, b); return 1;
+    case SH2_OP_MOVB_STORE_DISP_R0: op_movb_s4(c, a, b); return 1;
+    case SH2_OP_MOVW_STORE_DISP_R0: op_movw_s4(c, a, b); return 1;
+    case SH2_OP_MOVB_LOAD_DISP_R0: op_movb_l4(c, a, b); return 1;
+    case SH2_OP_MOVW_LOAD_DISP_R0: op_movw_l4(c, a, b); return 1;
+    case SH2_OP_CMP_EQ_IMM: op_cmp_eq_imm(c, a); return 1;
+    case SH2_OP_MOVW_LOAD_PC: op_movw_pc(c, a, b); return 1;
+    case SH2_OP_MOVB_STORE_GBR: op_movb_sg(c, a); return 1;
+    case SH2_OP_MOVW_STORE_GBR: op_movw_sg(c, a); return 1;
+    case SH2_OP_MOVL_STORE_GBR: op_movl_sg(c, a); return 1;
+    case SH2_OP_MOVB_LOAD_GBR: op_movb_lg(c, a); return 1;
+    case SH2_OP_MOVW_LOAD_GBR: op_movw_lg(c, a); return 1;
+    case SH2_OP_MOVL_LOAD_GBR: op_movl_lg(c, a); return 1;
+    case SH2_OP_MOVA: op_mova(c, a); return 1;
+    case SH2_OP_TST_IMM: op_tst_imm(c, a); return 1;
+    case SH2_OP_AND_IMM: op_and_imm(c, a); return 1;
+    case SH2_OP_XOR_IMM: op_xor_imm(c, a); return 1;
+    case SH2_OP_OR_IMM: op_or_imm(c, a); return 1;
+    case SH2_OP_TST_B: op_tst_b(c, a); return 1;
+    case SH2_OP_AND_B: op_and_b(c, a); return 1;
+    case SH2_OP_XOR_B: op_xor_b(c, a); return 1;
+    case SH2_OP_OR_B: op_or_b(c, a); return 1;
+    case SH2_OP_MOVL_LOAD_PC: op_movl_pc(c, a, b); return 1;
+    case SH2_OP_MOV_IMM: op_mov_imm(c, a, b); return 1;
     default: return 0;
     }
 }

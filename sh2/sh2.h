@@ -17,25 +17,25 @@ typedef int64_t s64;
 // The whole architectural and run state of the CPU. No pointers, so the
 // record can be copied and saved field by field.
 struct Sh2State {
-    u32 r[16];          // R0-R15; R15 is the stack pointer
-    u32 pc;             // address of the instruction running or next to run
+    u32 r[16];  // R0-R15; R15 is the stack pointer
+    u32 pc;     // address of the instruction running or next to run
     u32 pr;
-    u32 sr;             // T=0, S=1, IMASK=4-7, Q=8, M=9; loads keep mask 0x3F3
+    u32 sr;  // T=0, S=1, IMASK=4-7, Q=8, M=9; loads keep mask 0x3F3
     u32 gbr;
     u32 vbr;
     u32 mach;
     u32 macl;
-    u32 last_ea;        // data address formed by the last memory access
-    u32 reserved;       // always 0
-    u64 cycles;         // CPU cycles since reset
-    u64 steps;          // instructions (or translated blocks) since reset
-    u32 irl_pending;    // bit L = external level L requested
-    s32 onchip_level;   // -1 or 0 = no on-chip request
+    u32 last_ea;       // data address formed by the last memory access
+    u32 reserved;      // always 0
+    u64 cycles;        // CPU cycles since reset
+    u64 steps;         // instructions (or translated blocks) since reset
+    u32 irl_pending;   // bit L = external level L requested
+    s32 onchip_level;  // -1 or 0 = no on-chip request
     u32 onchip_vector;
     u8 nmi_pending;
-    u8 sleep_state;     // 0 running, 1 sleeping, 2 woken
-    u8 irq_recheck;     // look for an acceptable interrupt before the next instruction
-    u8 idle;            // the board found the program waiting in a loop
+    u8 sleep_state;  // 0 running, 1 sleeping, 2 woken
+    u8 irq_recheck;  // look for an acceptable interrupt before the next instruction
+    u8 idle;         // the board found the program waiting in a loop
 };
 
 // Status register bits.
@@ -46,38 +46,6 @@ enum : u32 {
     SH2_SR_Q = 0x100,
     SH2_SR_M = 0x200,
     SH2_SR_MASK = 0x3F3,
-};
-
-// One entry of the 65,536-entry decode table, indexed by the opcode.
-struct Sh2DecodeEntry {
-    u8 kind;     // flow kind 0-17
-    u8 op_type;  // operation type 1-128 for kinds 0-2, else 0
-    u8 a;
-    u8 b;
-    u8 c;
-    s16 disp;    // branch displacement in instructions (kinds 3-8)
-};
-
-// Flow kinds of decode entries.
-enum : u8 {
-    SH2_KIND_PLAIN = 0,
-    SH2_KIND_PCREL = 1,
-    SH2_KIND_SRLOAD = 2,
-    SH2_KIND_BT = 3,
-    SH2_KIND_BF = 4,
-    SH2_KIND_BTS = 5,
-    SH2_KIND_BFS = 6,
-    SH2_KIND_BRA = 7,
-    SH2_KIND_BSR = 8,
-    SH2_KIND_BRAF = 9,
-    SH2_KIND_BSRF = 10,
-    SH2_KIND_JMP = 11,
-    SH2_KIND_JSR = 12,
-    SH2_KIND_RTS = 13,
-    SH2_KIND_RTE = 14,
-    SH2_KIND_TRAPA = 15,
-    SH2_KIND_SLEEP = 16,
-    SH2_KIND_ILLEGAL = 17,
 };
 
 // The stop code: returned by a provider it means "no translated code";
@@ -97,28 +65,9 @@ void sh2_write8(u32 address, u32 value);
 void sh2_reset(Sh2State* cpu);
 void sh2_set_irq(Sh2State* cpu, u32 level, int on);
 void sh2_set_onchip_irq(Sh2State* cpu, s32 level, u32 vector);
-// Looks for an acceptable interrupt (NMI, then the highest level above
-// IMASK) and enters its handler; returns 1 when one was accepted. The run
-// loop calls it whenever irq_recheck is set, after clearing the flag.
-int sh2_accept_interrupt(Sh2State* cpu);
-
-// Exception-type operations used by the step and the semantic table.
-void sh2_ldc_sr(Sh2State* cpu, u8 reg);
-void sh2_ldc_l_sr(Sh2State* cpu, u8 reg);
-u32 sh2_rte(Sh2State* cpu);
-u32 sh2_trapa(Sh2State* cpu, u8 imm, u32 return_address);
-u32 sh2_illegal_instruction(Sh2State* cpu, u32 address);
-u32 sh2_sleep(Sh2State* cpu, u32 address);
-
 // Run loop and diagnostics.
 int sh2_run(Sh2State* cpu, u64 target);
 u32 sh2_failed_pc();
-u32 sh2_unmodelled_instruction(Sh2State* cpu, u32 pc);
 void sh2_set_strict(int on);
 u64 sh2_fallback_count();
 u32 sh2_fallback_pcs(const u32** out);
-
-// Decoder and interpreter.
-const Sh2DecodeEntry* sh2_decode_table();
-u32 sh2_step(Sh2State* cpu, u32 pc);
-int sh2_execute(Sh2State* cpu, const Sh2DecodeEntry* e, u32 next_pc);

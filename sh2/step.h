@@ -5,8 +5,6 @@
 
 #include "sh2/ops.h"
 
-extern const Sh2DecodeEntry sh2_decode_entries[65536];
-
 namespace sh2_ops {
 
 SH2_INLINE bool t_set(const Sh2State* c) { return (c->sr & SH2_SR_T) != 0; }
@@ -39,17 +37,10 @@ SH2_INLINE u32 step(Sh2State* c, u32 pc) {
             return branch_target;
         }
         return pc + 2;
-    case SH2_KIND_TRAPA:
-        c->cycles += 1;
-        return sh2_trapa(c, e.a, pc + 2);
-    case SH2_KIND_SLEEP:
-        c->cycles += 1;
-        return sh2_sleep(c, pc);
-    case SH2_KIND_ILLEGAL:
-        c->cycles += 1;
-        return sh2_illegal_instruction(c, pc);
-    default:
-        break;
+    case SH2_KIND_TRAPA: c->cycles += 1; return sh2_trapa(c, e.a, pc + 2);
+    case SH2_KIND_SLEEP: c->cycles += 1; return sh2_sleep(c, pc);
+    case SH2_KIND_ILLEGAL: c->cycles += 1; return sh2_illegal_instruction(c, pc);
+    default: break;
     }
 
     // Delayed branches.
@@ -100,8 +91,7 @@ SH2_INLINE u32 step(Sh2State* c, u32 pc) {
         target = sh2_rte(c);
         c->cycles += 1;
         break;
-    default:
-        return sh2_unmodelled_instruction(c, pc);
+    default: return sh2_unmodelled_instruction(c, pc);
     }
     return run_slot(c, pc, slot, target);
 }

@@ -31,27 +31,25 @@ constexpr size_t MAX_PIECE = size_t(1) << 30;
 struct ZipReader {
     unzFile file;
     std::vector<ZipEntry> entries;
+    bool out_of_memory;  // the last extraction failed for want of memory
 };
 
 static int read_directory(ZipReader* zip) {
     int err = unzGoToFirstFile(zip->file);
     while (err == UNZ_OK) {
         unz_file_info64 info;
-        if (unzGetCurrentFileInfo64(zip->file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-            return 0;
+        if (unzGetCurrentFileInfo64(zip->file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return 0;
         ZipEntry e;
         e.name.resize(info.size_filename);
-        if (info.size_filename > 0 &&
-            unzGetCurrentFileInfo64(zip->file, &info, e.name.data(), info.size_filename + 1,
-                                    nullptr, 0, nullptr, 0) != UNZ_OK)
+        if (info.size_filename > 0 && unzGetCurrentFileInfo64(zip->file, &info, e.name.data(), info.size_filename + 1,
+                                                              nullptr, 0, nullptr, 0) != UNZ_OK)
             return 0;
         // minizip stops at the buffer's end; keep exactly the stored length.
         e.name.resize(strnlen(e.name.c_str(), info.size_filename));
         e.size = info.uncompressed_size;
         e.packed_size = info.compressed_size;
         e.crc32 = static_cast<uint32_t>(info.crc);
-        if (unzGetFilePos64(zip->file, &e.pos) != UNZ_OK)
-            return 0;
+        if (unzGetFilePos64(zip->file, &e.pos) != UNZ_OK) return 0;
         zip->entries.push_back(std::move(e));
         err = unzGoToNextFile(zip->file);
     }
@@ -62,31 +60,28 @@ static int read_directory(ZipReader* zip) {
 // unzip layer refuses it, but it is a valid, empty archive.
 static int is_empty_archive(const char* path) {
     FILE* f = fopen(path, "rb");
-    if (!f)
-        return 0;
+    if (!f) return 0;
     uint8_t end[22] = {};
     int ok = fread(end, 1, sizeof end, f) == sizeof end;
     long comment = end[20] | (end[21] << 8);
     ok = ok && end[0] == 'P' && end[1] == 'K' && end[2] == 5 && end[3] == 6;
     // No disk numbers, no entries, no directory.
-    for (int i = 4; ok && i < 20; i++)
-        ok = end[i] == 0;
+    for (int i = 4; ok && i < 20; i++) ok = end[i] == 0;
     ok = ok && fseek(f, 0, SEEK_END) == 0 && ftell(f) == 22 + comment;
     fclose(f);
     return ok;
 }
 
 ZipReader* zipio_open(const char* path) {
-    if (!path || !path[0])
-        return nullptr;
+    if (!path || !path[0]) return nullptr;
     unzFile f = unzOpen64(path);
     if (!f) {
-        if (!is_empty_archive(path))
-            return nullptr;
-        return new ZipReader{nullptr, {}};
+        if (!is_empty_archive(path)) return nullptr;
+        return new ZipReader{nullptr, {}, false};
     }
     ZipReader* zip = new ZipReader;
     zip->file = f;
+    zip->out_of_memory = false;
     if (!read_directory(zip)) {
         zipio_close(zip);
         return nullptr;
@@ -95,27 +90,21 @@ ZipReader* zipio_open(const char* path) {
 }
 
 void zipio_close(ZipReader* zip) {
-    if (!zip)
-        return;
-    if (zip->file)
-        unzClose(zip->file);
+    if (!zip) return;
+    if (zip->file) unzClose(zip->file);
     delete zip;
 }
 
-int zipio_member_count(const ZipReader* zip) {
-    return zip ? static_cast<int>(zip->entries.size()) : 0;
-}
+int zipio_member_count(const ZipReader* zip) { return zip ? static_cast<int>(zip->entries.size()) : 0; }
 
 static const ZipEntry* entry_at(const ZipReader* zip, int index) {
-    if (!zip || index < 0 || static_cast<size_t>(index) >= zip->entries.size())
-        return nullptr;
+    if (!zip || index < 0 || static_cast<size_t>(index) >= zip->entries.size()) return nullptr;
     return &zip->entries[static_cast<size_t>(index)];
 }
 
 int zipio_member_stat(const ZipReader* zip, int index, ZipMemberInfo* info) {
     const ZipEntry* e = entry_at(zip, index);
-    if (!e || !info)
-        return 0;
+    if (!e || !info) return 0;
     snprintf(info->name, sizeof info->name, "%s", e->name.c_str());
     info->size = e->size;
     info->packed_size = e->packed_size;
@@ -129,22 +118,22 @@ const char* zipio_member_name(const ZipReader* zip, int index) {
 }
 
 uint8_t* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
-    if (size_out)
-        *size_out = 0;
+    if (size_out) *size_out = 0;
+    if (zip) zip->out_of_memory = false;
     const ZipEntry* e = entry_at(zip, index);
-    if (!e || e->size > MAX_MEMBER_SIZE)
-        return nullptr;
+    if (!e || e->size > MAX_MEMBER_SIZE) return nullptr;
     unz64_file_pos pos = e->pos;
-    if (unzGoToFilePos64(zip->file, &pos) != UNZ_OK || unzOpenCurrentFile(zip->file) != UNZ_OK)
-        return nullptr;
+    if (unzGoToFilePos64(zip->file, &pos) != UNZ_OK || unzOpenCurrentFile(zip->file) != UNZ_OK) return nullptr;
     size_t size = static_cast<size_t>(e->size);
     // One spare byte lets us notice data running past the recorded size and
     // keeps the buffer non-null for an empty member.
     uint8_t* buf = static_cast<uint8_t*>(malloc(size + 1));
+    zip->out_of_memory = buf == nullptr;
     int ok = buf != nullptr;
     size_t got = 0;
     while (ok && got < size) {
-        int n = unzReadCurrentFile(zip->file, buf + got, static_cast<unsigned>(size - got > MAX_PIECE ? MAX_PIECE : size - got));
+        int n = unzReadCurrentFile(zip->file, buf + got,
+                                   static_cast<unsigned>(size - got > MAX_PIECE ? MAX_PIECE : size - got));
         if (n <= 0)
             ok = 0;
         else
@@ -153,16 +142,16 @@ uint8_t* zipio_extract(ZipReader* zip, int index, size_t* size_out) {
     if (ok && unzReadCurrentFile(zip->file, buf + size, 1) != 0)
         ok = 0;  // longer than the directory says, or damaged at the end
     // Closing after the whole member was read verifies its CRC-32.
-    if (unzCloseCurrentFile(zip->file) != UNZ_OK)
-        ok = 0;
+    if (unzCloseCurrentFile(zip->file) != UNZ_OK) ok = 0;
     if (!ok) {
         free(buf);
         return nullptr;
     }
-    if (size_out)
-        *size_out = size;
+    if (size_out) *size_out = size;
     return buf;
 }
+
+int zipio_out_of_memory(const ZipReader* zip) { return zip && zip->out_of_memory; }
 
 const char* zipio_basename(const char* name) {
     const char* slash = strrchr(name, '/');
@@ -179,23 +168,19 @@ size_t zipio_compress_bound(size_t len) {
 static_assert(sizeof(uLong) >= sizeof(size_t), "zlib lengths must hold a size_t");
 
 int zipio_compress(void* dst, size_t* dst_len, const void* src, size_t src_len, int level) {
-    if (!dst || !dst_len || (!src && src_len) || level < -1 || level > 9)
-        return 0;
+    if (!dst || !dst_len || (!src && src_len) || level < -1 || level > 9) return 0;
     uLong out_len = *dst_len;
-    if (compress2(static_cast<Bytef*>(dst), &out_len, static_cast<const Bytef*>(src), src_len, level) != Z_OK)
-        return 0;
+    if (compress2(static_cast<Bytef*>(dst), &out_len, static_cast<const Bytef*>(src), src_len, level) != Z_OK) return 0;
     *dst_len = out_len;
     return 1;
 }
 
 int zipio_uncompress(void* dst, size_t* dst_len, const void* src, size_t src_len) {
-    if (!dst_len || (!dst && *dst_len) || (!src && src_len))
-        return 0;
+    if (!dst_len || (!dst && *dst_len) || (!src && src_len)) return 0;
     uLong out_len = *dst_len;
     Bytef empty = 0;
     Bytef* out = dst ? static_cast<Bytef*>(dst) : &empty;
-    if (uncompress(out, &out_len, static_cast<const Bytef*>(src), src_len) != Z_OK)
-        return 0;
+    if (uncompress(out, &out_len, static_cast<const Bytef*>(src), src_len) != Z_OK) return 0;
     *dst_len = out_len;
     return 1;
 }

@@ -12,7 +12,7 @@ struct ZipReader;
 
 // One directory entry as the archive's central directory records it.
 struct ZipMemberInfo {
-    char name[512];   // name as stored, folders included, cut to fit
+    char name[512];        // name as stored, folders included, cut to fit
     uint64_t size;         // uncompressed size
     uint64_t packed_size;  // compressed size
     uint32_t crc32;        // CRC-32 of the uncompressed data
@@ -35,6 +35,9 @@ const char* zipio_member_name(const ZipReader* zip, int index);
 // directory's, its CRC-32 does not match or memory runs out. The buffer is
 // never null for a good empty entry.
 uint8_t* zipio_extract(ZipReader* zip, int index, size_t* size_out);
+// 1 when the last zipio_extract on `zip` returned null because memory ran
+// out, 0 otherwise (also for null).
+int zipio_out_of_memory(const ZipReader* zip);
 // The part of an entry name after its last '/', or the whole name.
 const char* zipio_basename(const char* name);
 

@@ -14,9 +14,7 @@
 constexpr u32 TEST_PROGRAM_BASE = 0x00001000;
 constexpr u32 TEST_STACK = 0x06100000;
 
-inline std::string test_program(const char* name) {
-    return std::string(TEST_PROGRAM_DIR) + "/" + name + ".bin";
-}
+inline std::string test_program(const char* name) { return std::string(TEST_PROGRAM_DIR) + "/" + name + ".bin"; }
 
 // A good set, with "voxa.zip" beside the game archive, booting the program.
 inline const SynthSetPaths& program_set(const char* name) {

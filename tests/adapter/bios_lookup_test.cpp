@@ -68,7 +68,10 @@ TEST_F(BiosLookup, OverlongPathsAreCutNotOverrun) {
 // "--bios PATH" pairs leave argv (the last path wins); everything else keeps
 // its order, and a trailing "--bios" without a path is passed on.
 TEST_F(BiosLookup, BiosArgumentLeavesTheCommandLine) {
-    struct Case { std::vector<std::string> in, out; const char* bios; };
+    struct Case {
+        std::vector<std::string> in, out;
+        const char* bios;
+    };
     const Case cases[] = {
         {{"talvex", "--bios", "/a.zip", "--bios", "/b.zip", "game.zip"}, {"talvex", "game.zip"}, "/b.zip"},
         {{"talvex", "--fullscreen", "--bios"}, {"talvex", "--fullscreen", "--bios"}, ""},

@@ -92,20 +92,33 @@ TEST(Descriptor, DipDefaultsGiveAllOnesOnTheBoard) {
 // The adapter names keys and buttons by number so that it needs no SDL;
 // the numbers must be the ones the frontend's SDL gives them.
 TEST(Descriptor, KeyAndButtonNumbersAreSdlCodes) {
-    struct Row { const char* key; int key1, key2, pad; };
+    struct Row {
+        const char* key;
+        int key1, key2, pad;
+    };
 #define K(name) SDL_SCANCODE_##name
 #define P(name) SDL_CONTROLLER_BUTTON_##name
     const Row rows[] = {
-        {"p1_up", K(UP), K(W), P(DPAD_UP)},          {"p1_down", K(DOWN), K(S), P(DPAD_DOWN)},
-        {"p1_left", K(LEFT), K(A), P(DPAD_LEFT)},    {"p1_right", K(RIGHT), K(D), P(DPAD_RIGHT)},
-        {"p1_b1", K(Z), K(J), P(A)},                 {"p1_b2", K(X), K(K), P(B)},
-        {"p1_start", K(RETURN), K(1), P(START)},     {"p2_up", K(I), -1, P(DPAD_UP)},
-        {"p2_down", K(COMMA), -1, P(DPAD_DOWN)},     {"p2_left", K(U), -1, P(DPAD_LEFT)},
-        {"p2_right", K(O), -1, P(DPAD_RIGHT)},       {"p2_b1", K(KP_1), -1, P(A)},
-        {"p2_b2", K(KP_2), -1, P(B)},                {"p2_start", K(2), -1, P(START)},
-        {"coin1", K(5), -1, P(BACK)},                {"coin2", K(6), -1, P(BACK)},
-        {"service1", K(9), -1, -1},                  {"service", K(0), -1, -1},
-        {"tilt", K(T), -1, -1},                      {"test", K(F2), -1, -1},
+        {"p1_up", K(UP), K(W), P(DPAD_UP)},
+        {"p1_down", K(DOWN), K(S), P(DPAD_DOWN)},
+        {"p1_left", K(LEFT), K(A), P(DPAD_LEFT)},
+        {"p1_right", K(RIGHT), K(D), P(DPAD_RIGHT)},
+        {"p1_b1", K(Z), K(J), P(A)},
+        {"p1_b2", K(X), K(K), P(B)},
+        {"p1_start", K(RETURN), K(1), P(START)},
+        {"p2_up", K(I), -1, P(DPAD_UP)},
+        {"p2_down", K(COMMA), -1, P(DPAD_DOWN)},
+        {"p2_left", K(U), -1, P(DPAD_LEFT)},
+        {"p2_right", K(O), -1, P(DPAD_RIGHT)},
+        {"p2_b1", K(KP_1), -1, P(A)},
+        {"p2_b2", K(KP_2), -1, P(B)},
+        {"p2_start", K(2), -1, P(START)},
+        {"coin1", K(5), -1, P(BACK)},
+        {"coin2", K(6), -1, P(BACK)},
+        {"service1", K(9), -1, -1},
+        {"service", K(0), -1, -1},
+        {"tilt", K(T), -1, -1},
+        {"test", K(F2), -1, -1},
     };
 #undef K
 #undef P

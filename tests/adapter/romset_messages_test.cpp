@@ -11,7 +11,9 @@ const char MSG_BIOS_MISSING[] =
     "Put voxa.zip next to talvex.zip or select it.";
 const char MSG_BIOS_WRONG[] = "voxau1.u10 in the BIOS archive has the wrong size or CRC.";
 
-struct WrittenSet { std::string game, bios; };
+struct WrittenSet {
+    std::string game, bios;
+};
 
 // Writes the game archive into a fresh folder, and the BIOS archive under
 // `bios_name` beside it or in a second fresh folder (none when null).
@@ -70,7 +72,12 @@ TEST_F(RomsetMessages, GameArchiveMissing) {
 
 TEST_F(RomsetMessages, DamagedSetsAreRefusedWithTheirSentence) {
     // The BIOS archive, when named, lies beside the game archive.
-    struct Case { const char* name; SynthWriteOptions options; const char* bios_name; const char* message; };
+    struct Case {
+        const char* name;
+        SynthWriteOptions options;
+        const char* bios_name;
+        const char* message;
+    };
     SynthWriteOptions mixed{}, wrong_only{}, japanese{}, no_bios{}, bios_wrong{}, in_game_wrong{};
     mixed.omit_mask = (1u << 2) | (1u << 7);  // files are named in table order
     mixed.wrong_crc_mask = 1u << 4;

@@ -4,14 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "board/snapshot.h"
-#include "zipio/zip_io.h"
+#include "board/board.h"
 #include "sh2/xlate.h"
 #include "tests/adapter/adapter_test_util.h"
+#include "zipio/zip_io.h"
 
 namespace {
 
 constexpr size_t SH2_PAYLOAD = 28;
+constexpr size_t ONCH_PAYLOAD = 168;
 constexpr size_t YMZ_PAYLOAD = 2128940;
 constexpr size_t MISC_PAYLOAD = 2129528;
 constexpr size_t VOICE_SIZE = 70;
@@ -33,9 +34,7 @@ void put_le(std::vector<u8>& d, size_t at, u64 value, int bytes) {
 
 // Recomputes the trailer so that a change passes the checksum and reaches
 // the checks behind it.
-void reseal(std::vector<u8>& d) {
-    put_le(d, d.size() - 4, zipio_crc32(0, d.data(), d.size() - 4), 4);
-}
+void reseal(std::vector<u8>& d) { put_le(d, d.size() - 4, zipio_crc32(0, d.data(), d.size() - 4), 4); }
 
 std::vector<u8> patched(std::vector<u8> d, size_t at, u64 value, int bytes) {
     put_le(d, at, value, bytes);
@@ -95,11 +94,14 @@ TEST_F(Snapshots, LayoutHasHeaderEightChunksAndChecksum) {
     EXPECT_EQ(get_le(snap, 8), 1u);
     EXPECT_EQ(get_le(snap, 12), adapter_rom_fingerprint());
     EXPECT_EQ(get_le(snap, 16), xlate_build_id());
-    struct Chunk { const char* tag; size_t offset; u32 size; };
+    struct Chunk {
+        const char* tag;
+        size_t offset;
+        u32 size;
+    };
     const Chunk chunks[] = {
-        {"SH2 ", 20, 132},       {"ONCH", 160, 552},         {"RAM ", 720, 1052672},
-        {"NVRM", 1053400, 8192}, {"VID ", 1061600, 1067251}, {"HIT ", 2128859, 65},
-        {"YMZ ", 2128932, 580},  {"MISC", 2129520, 75},
+        {"SH2 ", 20, 132},          {"ONCH", 160, 552},    {"RAM ", 720, 1052672}, {"NVRM", 1053400, 8192},
+        {"VID ", 1061600, 1067251}, {"HIT ", 2128859, 65}, {"YMZ ", 2128932, 580}, {"MISC", 2129520, 75},
     };
     for (const Chunk& c : chunks) {
         EXPECT_EQ(memcmp(snap.data() + c.offset, c.tag, 4), 0) << c.tag;
@@ -123,29 +125,61 @@ TEST_F(Snapshots, EveryFieldHasItsPlaceAndWidth) {
     BoardState* b = adapter_board();
     const size_t S = SH2_PAYLOAD, O = 168, V = 1061608, H = 2128867, Y = YMZ_PAYLOAD, M = MISC_PAYLOAD;
     const size_t W = FIRST_VOICE + 2 * VOICE_SIZE;
-    struct Field { const char* name; void* field; size_t offset; int bytes; u64 value; };  // field null: set below
-#define F(field, offset, bytes, value) {#field, &b->field, offset, bytes, value}
+    struct Field {
+        const char* name;
+        void* field;
+        size_t offset;
+        int bytes;
+        u64 value;
+    };  // field null: set below
+#define F(field, offset, bytes, value) \
+    { #field, &b->field, offset, bytes, value }
     const Field fields[] = {
-        F(cpu.r[15], S + 60, 4, 0x0F0F0F0F), F(cpu.macl, S + 88, 4, 0x11111111),
-        F(cpu.last_ea, S + 92, 4, 0x22222222), F(cpu.steps, S + 108, 8, 0x0102030405060708ULL),
-        F(cpu.irl_pending, S + 116, 4, 0x00008202), F(cpu.onchip_level, S + 120, 4, 0xFFFFFFFF),
-        F(cpu.onchip_vector, S + 124, 4, 0x44), F(cpu.nmi_pending, S + 128, 1, 0x31), F(cpu.idle, S + 131, 1, 0x34),
-        F(divu_dvsr, O + 512, 4, 0xD1D1D1D1), F(divu_remainder, O + 520, 4, 0xD3D3D3D3), F(divu_ovf, O + 524, 1, 0xA1),
-        F(frt_tocr, O + 529, 1, 0xA6), F(frt_frc, O + 530, 2, 0xF1F2), F(frt_ocrb, O + 534, 2, 0xF5F6),
-        F(frt_last, O + 536, 8, 0x1112131415161718ULL), F(frt_next, O + 544, 8, 0x2122232425262728ULL),
-        F(sprite_regs[0], V + 16384, 1, 0x5E), F(tilemap_regs[127], V + 16448 + 127, 1, 0x7E),
-        F(char_ram[0], V + 213216, 1, 0xC4), F(palette_cache[1], V + 475360 + 4, 4, 0xCAFEF00D),
-        {"sprite_brightness_on", nullptr, V + 606432, 1, 0x41}, {"blend_factor_b", nullptr, V + 606440, 1, 0x49},
-        {"sprite_layer_on", nullptr, V + 606450, 1, 0x53}, F(sprite_bitmap[1], V + 606451 + 2, 2, 0xB1B2),
-        {"HIT word 27", nullptr, H + 54, 2, 0x481B}, {"HIT flags", nullptr, H + 56, 2, 0x481F},
-        {"HIT overlap 1", nullptr, H + 58, 2, 0x481C}, {"HIT overlap 3", nullptr, H + 62, 2, 0x481E},
-        {"HIT reserved", nullptr, H + 64, 1, 0}, F(ymz.read_latch, Y + 7, 1, 0x88),
-        F(ymz.ext_addr_mid, Y + 12, 4, 0x00EEDD00), F(ymz.ext_addr, Y + 16, 4, 0x00ABCDEF),
-        F(ymz.voices[2].level, W + 7, 1, 0x17), F(ymz.voices[2].start, W + 9, 4, 0x01234567),
-        F(ymz.voices[2].addr, W + 25, 4, 0x01BCDEF0), F(ymz.voices[2].loop_count, W + 45, 4, 0x99887766),
-        F(ymz.voices[2].prev, W + 65, 2, 0xFFFD), F(ymz.voices[2].cur, W + 67, 2, 0x6543),
-        F(ymz.voices[2].end_flag, W + 69, 1, 0x1E), F(rtc_regs[15], M + 15, 1, 0x0F), F(dip, M + 16, 1, 0x5D),
-        F(rng, M + 17, 4, 0x9D14ABD7), F(frames_run, M + 39, 8, 0x0B0C0D0E0F1011ULL), F(next_irl11, M + 55, 8, 0x0B11),
+        F(cpu.r[15], S + 60, 4, 0x0F0F0F0F),
+        F(cpu.macl, S + 88, 4, 0x11111111),
+        F(cpu.last_ea, S + 92, 4, 0x22222222),
+        F(cpu.steps, S + 108, 8, 0x0102030405060708ULL),
+        F(cpu.irl_pending, S + 116, 4, 0x00008202),
+        F(cpu.onchip_level, S + 120, 4, 0xFFFFFFFF),
+        F(cpu.onchip_vector, S + 124, 4, 0x44),
+        F(cpu.nmi_pending, S + 128, 1, 0x31),
+        F(cpu.idle, S + 131, 1, 0x34),
+        F(divu_dvsr, O + 512, 4, 0xD1D1D1D1),
+        F(divu_remainder, O + 520, 4, 0xD3D3D3D3),
+        F(divu_ovf, O + 524, 1, 0xA1),
+        F(frt_tocr, O + 529, 1, 0xA6),
+        F(frt_frc, O + 530, 2, 0xF1F2),
+        F(frt_ocrb, O + 534, 2, 0xF5F6),
+        F(frt_last, O + 536, 8, 0x1112131415161718ULL),
+        F(frt_next, O + 544, 8, 0x2122232425262728ULL),
+        F(sprite_regs[0], V + 16384, 1, 0x5E),
+        F(tilemap_regs[127], V + 16448 + 127, 1, 0x7E),
+        F(char_ram[0], V + 213216, 1, 0xC4),
+        F(palette_cache[1], V + 475360 + 4, 4, 0xCAFEF00D),
+        {"sprite_brightness_on", nullptr, V + 606432, 1, 0x41},
+        {"blend_factor_b", nullptr, V + 606440, 1, 0x49},
+        {"sprite_layer_on", nullptr, V + 606450, 1, 0x53},
+        F(sprite_bitmap[1], V + 606451 + 2, 2, 0xB1B2),
+        {"HIT word 27", nullptr, H + 54, 2, 0x481B},
+        {"HIT flags", nullptr, H + 56, 2, 0x481F},
+        {"HIT overlap 1", nullptr, H + 58, 2, 0x481C},
+        {"HIT overlap 3", nullptr, H + 62, 2, 0x481E},
+        {"HIT reserved", nullptr, H + 64, 1, 0},
+        F(ymz.read_latch, Y + 7, 1, 0x88),
+        F(ymz.ext_addr_mid, Y + 12, 4, 0x00EEDD00),
+        F(ymz.ext_addr, Y + 16, 4, 0x00ABCDEF),
+        F(ymz.voices[2].level, W + 7, 1, 0x17),
+        F(ymz.voices[2].start, W + 9, 4, 0x01234567),
+        F(ymz.voices[2].addr, W + 25, 4, 0x01BCDEF0),
+        F(ymz.voices[2].loop_count, W + 45, 4, 0x99887766),
+        F(ymz.voices[2].prev, W + 65, 2, 0xFFFD),
+        F(ymz.voices[2].cur, W + 67, 2, 0x6543),
+        F(ymz.voices[2].end_flag, W + 69, 1, 0x1E),
+        F(rtc_regs[15], M + 15, 1, 0x0F),
+        F(dip, M + 16, 1, 0x5D),
+        F(rng, M + 17, 4, 0x9D14ABD7),
+        F(frames_run, M + 39, 8, 0x0B0C0D0E0F1011ULL),
+        F(next_irl11, M + 55, 8, 0x0B11),
     };
 #undef F
     for (const Field& f : fields)
@@ -223,14 +257,19 @@ TEST_F(Snapshots, DamagedSnapshotsAreRefusedWithTheirSentence) {
         expect_refused(bad, MSG_CHECKSUM);
     }
 
-    struct Case { size_t at; u64 value; int bytes; const char* message; };
+    struct Case {
+        size_t at;
+        u64 value;
+        int bytes;
+        const char* message;
+    };
     const Case cases[] = {
         {3, 'Y', 1, "not a Talvex save state"},
         {8, 2, 4, "state format version 2 is not supported (expected 1)"},
         {8, 0xFFFFFFFFu, 4, "state format version 4294967295 is not supported (expected 1)"},
         {12, get_le(snap, 12) ^ 1, 4, MSG_OTHER_SET},
-        {164, 553, 4, MSG_LAYOUT},          // "ONCH" declares one byte more
-        {720, 0x214D4152, 4, MSG_LAYOUT},   // "RAM!" for "RAM "
+        {164, 553, 4, MSG_LAYOUT},         // "ONCH" declares one byte more
+        {720, 0x214D4152, 4, MSG_LAYOUT},  // "RAM!" for "RAM "
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -251,28 +290,55 @@ TEST_F(Snapshots, DamagedSnapshotsAreRefusedWithTheirSentence) {
 // Values the board keeps in range but a file could hold: refused as a layout
 // fault before the board runs with them, while the edge value just inside is
 // accepted. Timing counters must agree with the cycle count, or a frame could
-// take practically forever.
+// take practically forever or the game freeze.
 TEST_F(Snapshots, OutOfRangeFieldsAreRefused) {
-    const size_t M = MISC_PAYLOAD, V = FIRST_VOICE;
+    const size_t M = MISC_PAYLOAD, V = FIRST_VOICE, O = ONCH_PAYLOAD;
     const u64 lines_run = get_le(snap, M + 29, 8);
     const u64 cycles = adapter_board()->cpu.cycles;
+    const int frt_shift[4] = {3, 5, 7, 0};  // by clock select: a count every 8, 32 or 128 cycles
+    const u64 frt_period = u64{0x10000} << frt_shift[adapter_board()->frt_tcr & 3];
     ASSERT_GT(cycles, 100000u);
-    struct Field { const char* name; size_t at; int bytes; u64 bad; u64 good; };
+    struct Field {
+        const char* name;
+        size_t at;
+        int bytes;
+        u64 bad;
+        u64 good;
+    };
     const Field fields[] = {
-        {"scan line", M + 37, 2, 262, 261}, {"scan line", M + 37, 2, 0xFFFF, 0},
-        {"sleep state", SH2_PAYLOAD + 129, 1, 3, 2}, {"clock base", M + 21, 8, (u64)-1, 0},
-        {"clock base", M + 21, 8, 1ULL << 62, 253402300799ULL}, {"audio fraction", M + 71, 4, 0x10000, 0xFFFF},
-        {"voice mode", V + 4, 1, 4, 3}, {"voice frequency", V + 5, 2, 0x200, 0x1FF}, {"voice pan", V + 8, 1, 16, 15},
-        {"voice end", V + 13, 4, 0x2000000, 0x1FFFFFF}, {"voice step", V + 33, 4, 0x6001, 0x6000},
-        {"voice signal", V + 29, 4, 32768, 32767}, {"voice signal", V + 29, 4, (u32)-32769, (u32)-32768},
-        {"voice loop step", V + 41, 4, (u32)-1, 0}, {"voice gain", V + 49, 4, 256, 255},
-        {"voice gain", V + 53, 4, (u32)-1, 0}, {"voice increment", V + 57, 4, 0, 1},
-        {"voice increment", V + 7 * VOICE_SIZE + 57, 4, 513, 512}, {"voice position", V + 61, 4, (u32)-1, 0},
+        {"scan line", M + 37, 2, 262, 261},
+        {"scan line", M + 37, 2, 0xFFFF, 0},
+        {"sleep state", SH2_PAYLOAD + 129, 1, 3, 2},
+        {"clock base", M + 21, 8, (u64)-1, 0},
+        {"clock base", M + 21, 8, 1ULL << 62, 253402300799ULL},
+        {"audio fraction", M + 71, 4, 0x10000, 0xFFFF},
+        {"voice mode", V + 4, 1, 4, 3},
+        {"voice frequency", V + 5, 2, 0x200, 0x1FF},
+        {"voice pan", V + 8, 1, 16, 15},
+        {"voice end", V + 13, 4, 0x2000000, 0x1FFFFFF},
+        {"voice step", V + 33, 4, 0x6001, 0x6000},
+        {"voice signal", V + 29, 4, 32768, 32767},
+        {"voice signal", V + 29, 4, (u32)-32769, (u32)-32768},
+        {"voice loop step", V + 41, 4, (u32)-1, 0},
+        {"voice gain", V + 49, 4, 256, 255},
+        {"voice gain", V + 53, 4, (u32)-1, 0},
+        {"voice increment", V + 57, 4, 0, 1},
+        {"voice increment", V + 7 * VOICE_SIZE + 57, 4, 513, 512},
+        {"voice position", V + 61, 4, (u32)-1, 0},
         {"voice position", V + 3 * VOICE_SIZE + 61, 4, 0x80000000u, 1023},
         // A stop in mid-line leaves one line more than the cycles account for.
-        {"lines run", M + 29, 8, lines_run + 3, lines_run + 1}, {"lines run", M + 29, 8, 1ULL << 41, lines_run},
-        // Far ahead only delays the interrupt.
-        {"next level 9", M + 63, 8, cycles - 1825, cycles - 1824}, {"next level 15", M + 47, 8, 0, ~0ULL},
+        {"lines run", M + 29, 8, lines_run + 3, lines_run + 1},
+        {"lines run", M + 29, 8, 1ULL << 41, lines_run},
+        // Due times lie within one of their periods of the count, on either side.
+        {"next level 9", M + 63, 8, cycles - 1825, cycles - 1824},
+        {"next level 15", M + 47, 8, 0, cycles + 57272},
+        // Ahead by more, the interrupt never comes; a count ahead of its line runs no instruction.
+        {"next level 9 ahead", M + 63, 8, cycles + 1825, cycles + 1824},
+        {"next level 11 ahead", M + 55, 8, cycles + 229089, cycles + 229088},
+        {"next level 15 ahead", M + 47, 8, ~0ULL, cycles + 57272},
+        {"timer event ahead", O + 544, 8, cycles + frt_period + 1, cycles + frt_period},
+        {"timer event ahead", O + 544, 8, cycles + frt_period + 1, ~0ULL},  // all ones: none scheduled
+        {"count ahead of its line", M + 29, 8, lines_run - 2, lines_run},
     };
     for (const Field& f : fields) {
         SCOPED_TRACE(f.name);

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "board/board.h"
-#include "board/memory_map.h"
 
 // A zeroed board with its six ROM buffers zero-filled (b null when out of memory).
 struct TestBoard {

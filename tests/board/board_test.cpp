@@ -26,7 +26,13 @@ TEST(BoardReset, ClearsRamsVideoAndDevicesKeepsRomsBackupPictureAndInputs) {
     test_put_be32(b->bios_rom, 0x00000400);
     test_put_be32(b->bios_rom + 4, 0x060FFF00);
     u8* video = b->sprite_ram;  // sprite RAM up to the end of the character RAM
-    const struct { void* p; size_t n; u8 value; bool kept; const char* what; } areas[] = {
+    const struct {
+        void* p;
+        size_t n;
+        u8 value;
+        bool kept;
+        const char* what;
+    } areas[] = {
         {b->work_ram, sizeof b->work_ram, 0x11, false, "work RAM"},
         {b->cache_ram, sizeof b->cache_ram, 0x22, false, "cache RAM"},
         {video, static_cast<size_t>(b->char_ram + sizeof b->char_ram - video), 0x33, false, "video RAMs"},
@@ -131,7 +137,8 @@ TEST(BoardRecord, CurrentRecordInputsAndARecordWithoutRoms) {
         board_reset(b);
         EXPECT_EQ(board_current(), two.b);
         EXPECT_EQ(std::make_tuple(b->work_ram[0], b->stop_line, b->next_irl9, b->rng),
-                  std::make_tuple(u8(0x5A), u16(0), u64(3), u32(0))) << partial;
+                  std::make_tuple(u8(0x5A), u16(0), u64(3), u32(0)))
+            << partial;
         int count = 77;
         EXPECT_EQ(board_run_frame(b, audio, &count), 0);
         EXPECT_EQ(count, 0);

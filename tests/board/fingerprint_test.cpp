@@ -31,7 +31,7 @@ protected:
         }
     }
     std::vector<std::pair<u8*, size_t>> images() const {
-        return {{b->bios_rom, BIOS_ROM_SIZE},  {b->program_rom, PROGRAM_ROM_SIZE}, {b->sprite_rom, SPRITE_ROM_SIZE},
+        return {{b->bios_rom, BIOS_ROM_SIZE},   {b->program_rom, PROGRAM_ROM_SIZE}, {b->sprite_rom, SPRITE_ROM_SIZE},
                 {b->tile_rom_a, TILE_ROM_SIZE}, {b->tile_rom_b, TILE_ROM_SIZE},     {b->sample_rom, SAMPLE_ROM_SIZE}};
     }
     // zlib's CRC-32 of the covered areas in order, stopping before the samples if asked.
@@ -54,9 +54,13 @@ protected:
 TEST_F(FingerprintTest, CoversEveryImageInOrderButTheMirrorAndReservesZero) {
     const u32 fp = board_rom_fingerprint(b);
     EXPECT_EQ(fp, expected());
-    for (auto [p, at] : {std::pair<u8*, u32>{b->bios_rom, BIOS_ROM_SIZE - 1}, {b->program_rom, 0},
-                         {b->sprite_rom, SPRITE_ROM_SIZE / 2}, {b->tile_rom_a, TILE_ROM_SIZE - 1},
-                         {b->tile_rom_b, MIRROR}, {b->tile_rom_b, TILE_ROM_SIZE - 1}, {b->sample_rom, 12345}}) {
+    for (auto [p, at] : {std::pair<u8*, u32>{b->bios_rom, BIOS_ROM_SIZE - 1},
+                         {b->program_rom, 0},
+                         {b->sprite_rom, SPRITE_ROM_SIZE / 2},
+                         {b->tile_rom_a, TILE_ROM_SIZE - 1},
+                         {b->tile_rom_b, MIRROR},
+                         {b->tile_rom_b, TILE_ROM_SIZE - 1},
+                         {b->sample_rom, 12345}}) {
         p[at] ^= 0x10;
         EXPECT_NE(fresh(), fp) << static_cast<const void*>(p) << "+" << at;
         p[at] ^= 0x10;

@@ -64,7 +64,8 @@ TEST_F(FrameRunner, LinesAndInterruptLevelsOfEachFrame) {
     // The periodic levels are raised once per period without skip or drift.
     const u64 cycles = b->cpu.cycles;
     ASSERT_GT(cycles, 28636000u) << "at least one second of emulated time";
-    const u64 levels[][4] = {{15, COUNT_L15, 57272, b->next_irl15}, {11, COUNT_L11, 229088, b->next_irl11},
+    const u64 levels[][4] = {{15, COUNT_L15, 57272, b->next_irl15},
+                             {11, COUNT_L11, 229088, b->next_irl11},
                              {9, COUNT_L9, 1824, b->next_irl9}};
     for (auto& l : levels) {
         u64 raised = word(static_cast<u32>(l[1])) + ((b->cpu.irl_pending >> l[0]) & 1);

@@ -15,7 +15,9 @@ constexpr u32 R_OVERLAP[3] = {0x00, 0x04, 0x18}, R_FLAGS = 0x08, R_RANDOM = 0x28
 constexpr u32 R_DIFF[3] = {0x80, 0x84, 0x88}, R_POS1_OUT[3] = {0x90, 0xA0, 0xB0}, R_POS2_OUT[3] = {0x94, 0xA4, 0xB4};
 constexpr u32 R_END1[3] = {0x98, 0xA8, 0xB8}, R_START2[3] = {0x9C, 0xAC, 0xBC};
 
-struct Box { u16 pos[3], size[3]; };
+struct Box {
+    u16 pos[3], size[3];
+};
 
 struct HitTest : ::testing::Test {
     BoardState* b = static_cast<BoardState*>(std::calloc(1, sizeof(BoardState)));
@@ -56,7 +58,9 @@ TEST_F(HitTest, EdgeModesPerObject) {
     // before.
     put({{100, 0, 0}, {9, 0, 0}}, {{110, 0, 0}, {9, 0, 0}}, 0x0101);
     EXPECT_EQ(rd(R_FLAGS) & 0x0101, 0x0100u);  // overlap 1 negative
-    struct Case { u16 mode, end1, start2; };
+    struct Case {
+        u16 mode, end1, start2;
+    };
     const Case cases[] = {
         {0x0101, 105, 106}, {0x0000, 109, 110}, {0x0003, 109, 110},  // mode 3 acts as mode 0
         {0x0002, 100, 110},                                          // end at the position
@@ -76,11 +80,18 @@ TEST_F(HitTest, EdgeModesPerObject) {
 
 TEST_F(HitTest, ArithmeticWrapsAtSixteenBitsAndComparesUnsigned) {
     put({{0xFFF0, 5, 0}, {0x20, 0, 0}}, {{0x0008, 0xFFFF, 0}, {0, 0x10, 0}}, 0x0200);
-    expect_reads({{R_END1[0], 0x10}, {R_START2[0], 0x08}, {R_DIFF[0], 0x18}, {R_OVERLAP[0], 0x08},
-                  {R_START2[1], 0xFFEF}, {R_DIFF[1], 0xFFFA}});
+    expect_reads({{R_END1[0], 0x10},
+                  {R_START2[0], 0x08},
+                  {R_DIFF[0], 0x18},
+                  {R_OVERLAP[0], 0x08},
+                  {R_START2[1], 0xFFEF},
+                  {R_DIFF[1], 0xFFFA}});
     EXPECT_EQ(rd(R_FLAGS) & 0x0E00, 0x0200u);  // 0xFFF0 lies above 8 on axis 1
     // Overlap signs: bits 0-3 combine them, each axis also has its own bit.
-    struct Case { bool neg[3]; u16 low_bits; };
+    struct Case {
+        bool neg[3];
+        u16 low_bits;
+    };
     const Case cases[] = {
         {{false, false, false}, 0x000F}, {{true, false, false}, 0x0002}, {{false, true, false}, 0x0004},
         {{false, false, true}, 0x0001},  {{true, true, false}, 0x0000},  {{true, true, true}, 0x0000},
@@ -89,8 +100,8 @@ TEST_F(HitTest, ArithmeticWrapsAtSixteenBitsAndComparesUnsigned) {
         const auto far = [&](int k) { return u16(c.neg[k] ? 200 : 105); };
         put({{100, 100, 100}, {10, 10, 10}}, {{far(0), far(1), far(2)}, {10, 10, 10}}, 0);
         // 0x8880: pos1 lies below pos2 on every axis.
-        EXPECT_EQ(rd(R_FLAGS), 0x8880u | c.low_bits | (c.neg[0] ? 0x0100 : 0) | (c.neg[1] ? 0x1000 : 0) |
-                                   (c.neg[2] ? 0x0010 : 0));
+        EXPECT_EQ(rd(R_FLAGS),
+                  0x8880u | c.low_bits | (c.neg[0] ? 0x0100 : 0) | (c.neg[1] ? 0x1000 : 0) | (c.neg[2] ? 0x0010 : 0));
     }
     put({{7, 3, 5}, {0, 0, 0}}, {{7, 5, 3}, {0, 0, 0}}, 0);
     EXPECT_EQ(rd(R_FLAGS) & 0xEEE0, 0x8420u);  // axis 1 equal, axis 2 below, axis 3 above
@@ -107,10 +118,9 @@ TEST_F(HitTest, ResultsAreNotComputedAtReset) {
 TEST_F(HitTest, ReadAndWriteOffsetsDiffer) {
     // Every input has two write offsets; inputs read back from 0x40 up.
     const u32 inputs[][3] = {
-        {0x00, 0x28, 0x40}, {0x04, 0x2C, 0x44}, {0x08, 0x30, 0x48}, {0x0C, 0x34, 0x4C},
-        {0x38, 0x50, 0x50}, {0x3C, 0x54, 0x54}, {0x10, 0x58, 0x58}, {0x14, 0x5C, 0x5C},
-        {0x18, 0x60, 0x60}, {0x1C, 0x64, 0x64}, {0x20, 0x68, 0x68}, {0x24, 0x6C, 0x6C},
-        {0x70, 0x70, 0x70},
+        {0x00, 0x28, 0x40}, {0x04, 0x2C, 0x44}, {0x08, 0x30, 0x48}, {0x0C, 0x34, 0x4C}, {0x38, 0x50, 0x50},
+        {0x3C, 0x54, 0x54}, {0x10, 0x58, 0x58}, {0x14, 0x5C, 0x5C}, {0x18, 0x60, 0x60}, {0x1C, 0x64, 0x64},
+        {0x20, 0x68, 0x68}, {0x24, 0x6C, 0x6C}, {0x70, 0x70, 0x70},
     };
     u16 v = 0x1000;
     for (const auto& a : inputs) {

@@ -22,6 +22,11 @@ protected:
     }
 };
 
+// The work RAM word the game polls in its wait-for-frame loop, and the
+// instruction that polls it.
+constexpr u32 IDLE_POLL_ADDRESS = 0x0604D3C8;
+constexpr u32 IDLE_POLL_PC = 0x0402EBD2;
+
 // Wednesday 18 March 2026, 12:34:56 UTC.
 constexpr s64 CLOCK_BASE = 1773837296;
 
@@ -29,13 +34,17 @@ constexpr s64 CLOCK_BASE = 1773837296;
 
 TEST_F(AddressMap, EveryRegionStoresBigEndianWordsUpToItsLastByte) {
     // The last field: the following address belongs to another region.
-    const struct { u32 base, size; u8* mem; bool next_is_mapped; } regions[] = {
-        {0x00800000, 0x2000, b->nvram, false},         {0x02000000, 0x4000, b->sprite_ram, false},
-        {0x02100000, 64, b->sprite_regs, false},       {0x02400000, 128, b->tilemap_regs, false},
-        {0x02500000, 0x4000, b->tilemap_ram_a, true},  {0x02504000, 0x4000, b->tilemap_ram_b, false},
-        {0x02600000, 0x8000, b->line_ram, false},      {0x02A00000, 32, b->palette_regs, false},
-        {0x02A40000, 0x20000, b->palette_ram, false},  {0x04800000, 0x40000, b->char_ram, false},
-        {0x06000000, 0x100000, b->work_ram, false},    {0xC0000000, 0x1000, b->cache_ram, false},
+    const struct {
+        u32 base, size;
+        u8* mem;
+        bool next_is_mapped;
+    } regions[] = {
+        {0x00800000, 0x2000, b->nvram, false},        {0x02000000, 0x4000, b->sprite_ram, false},
+        {0x02100000, 64, b->sprite_regs, false},      {0x02400000, 128, b->tilemap_regs, false},
+        {0x02500000, 0x4000, b->tilemap_ram_a, true}, {0x02504000, 0x4000, b->tilemap_ram_b, false},
+        {0x02600000, 0x8000, b->line_ram, false},     {0x02A00000, 32, b->palette_regs, false},
+        {0x02A40000, 0x20000, b->palette_ram, false}, {0x04800000, 0x40000, b->char_ram, false},
+        {0x06000000, 0x100000, b->work_ram, false},   {0xC0000000, 0x1000, b->cache_ram, false},
     };
     for (const auto& r : regions) {
         SCOPED_TRACE(::testing::Message() << std::hex << r.base);
@@ -75,10 +84,9 @@ TEST_F(AddressMap, FoldingDropsBits29And27UnlessBit31Or30Or28IsSetAndHolesReadZe
     test_put_be32(b->work_ram + 0x10, 0x600D600D);
     test_put_be32(b->bios_rom + 0x100, 0xB105B105);
     const u32 cases[][2] = {
-        {0x06000010, 0x600D600D}, {0x26000010, 0x600D600D}, {0x0E000010, 0x600D600D},
-        {0x2E000010, 0x600D600D}, {0x16000010, 0},          {0x46000010, 0},
-        {0x86000010, 0},          {0x20000100, 0xB105B105}, {0x08000100, 0xB105B105},
-        {0x10000100, 0},          {0xE6000010, 0},
+        {0x06000010, 0x600D600D}, {0x26000010, 0x600D600D}, {0x0E000010, 0x600D600D}, {0x2E000010, 0x600D600D},
+        {0x16000010, 0},          {0x46000010, 0},          {0x86000010, 0},          {0x20000100, 0xB105B105},
+        {0x08000100, 0xB105B105}, {0x10000100, 0},          {0xE6000010, 0},
     };
     for (auto& c : cases) {
         EXPECT_EQ(sh2_read32(c[0]), c[1]) << std::hex << c[0];
@@ -218,15 +226,16 @@ TEST_F(AddressMap, CharacterRamMirrorAndOnChipArea) {
 }
 
 TEST_F(AddressMap, IdleDetectionNeedsTheWaitLoopsPcTheWordAndTheSwitch) {
-    const struct { u32 pc, address; int width; u32 idle_skip; u8 idle; } cases[] = {
-        {IDLE_POLL_PC, IDLE_POLL_ADDRESS, 32, 1, 1},
-        {IDLE_POLL_PC, IDLE_POLL_ADDRESS, 16, 1, 1},
-        {IDLE_POLL_PC, IDLE_POLL_ADDRESS + 3, 8, 1, 1},
-        {IDLE_POLL_PC, IDLE_POLL_ADDRESS + 0x20000000, 32, 1, 1},
-        {IDLE_POLL_PC, IDLE_POLL_ADDRESS + 4, 32, 1, 0},
-        {IDLE_POLL_PC, IDLE_POLL_ADDRESS - 1, 8, 1, 0},
-        {IDLE_POLL_PC + 2, IDLE_POLL_ADDRESS, 32, 1, 0},
-        {IDLE_POLL_PC, IDLE_POLL_ADDRESS, 32, 0, 0},
+    const struct {
+        u32 pc, address;
+        int width;
+        u32 idle_skip;
+        u8 idle;
+    } cases[] = {
+        {IDLE_POLL_PC, IDLE_POLL_ADDRESS, 32, 1, 1},     {IDLE_POLL_PC, IDLE_POLL_ADDRESS, 16, 1, 1},
+        {IDLE_POLL_PC, IDLE_POLL_ADDRESS + 3, 8, 1, 1},  {IDLE_POLL_PC, IDLE_POLL_ADDRESS + 0x20000000, 32, 1, 1},
+        {IDLE_POLL_PC, IDLE_POLL_ADDRESS + 4, 32, 1, 0}, {IDLE_POLL_PC, IDLE_POLL_ADDRESS - 1, 8, 1, 0},
+        {IDLE_POLL_PC + 2, IDLE_POLL_ADDRESS, 32, 1, 0}, {IDLE_POLL_PC, IDLE_POLL_ADDRESS, 32, 0, 0},
         {IDLE_POLL_PC, IDLE_POLL_ADDRESS, 32, 2, 0},
     };
     test_put_be32(b->work_ram + (IDLE_POLL_ADDRESS - 0x06000000), 0x01020304);
@@ -261,17 +270,17 @@ TEST(AddressMapProgram, ProgramSeesRegionsPortsAndSideEffects) {
     ASSERT_EQ(board_run_frame(b, nullptr, &count), 0);
     ASSERT_EQ(test_work_word(b, 0), 0x600DF00Du) << "the probe did not finish";
     const u32 expected[] = {
-        0xFEFFFAFF, 0xFFFFFFA4, 0xFFFFFFFF,  // 0-2 input port, DIP port with test held, constant
-        0xFFFFFEFF, 0xFFFFFFFF,              // 3-4 input port high half sign-extended, low byte
-        0xCAFEBABE, 0xCAFEBABE, 0,           // 5-7 program ROM, its bit-27 mirror, bit 28: nothing
-        0x12345678, 0,                       // 8-9 work RAM written through its mirror, bit 28
-        0x22, 0, 0,                          // 10-12 NVRAM byte order; sound chip, clock to 32 bits
-        6, 2, 0x0605, 0x0A,                  // 13-16 year units, tens, seconds, register 13
-        0x01AB0304,                          // 17 character RAM
-        0, 0x1234, 0x3AF2,                   // 18-20 HIT high half, low half, first random number
-        0xDEADBEEF, 0x12345678,              // 21-22 cache RAM, sprite RAM
-        0xFFFFFFFE, 0xFFFFFFFA,              // 23-24 -20 / 7 and its remainder
-        0x5C, 0xFFFFFFE0, 0x00007FFF,        // 25-27 on-chip storage, timer output control, palette
+        0xFEFFFAFF, 0xFFFFFFA4, 0xFFFFFFFF,        // 0-2 input port, DIP port with test held, constant
+        0xFFFFFEFF, 0xFFFFFFFF,                    // 3-4 input port high half sign-extended, low byte
+        0xCAFEBABE, 0xCAFEBABE, 0,                 // 5-7 program ROM, its bit-27 mirror, bit 28: nothing
+        0x12345678, 0,                             // 8-9 work RAM written through its mirror, bit 28
+        0x22,       0,          0,                 // 10-12 NVRAM byte order; sound chip, clock to 32 bits
+        6,          2,          0x0605,     0x0A,  // 13-16 year units, tens, seconds, register 13
+        0x01AB0304,                                // 17 character RAM
+        0,          0x1234,     0x3AF2,            // 18-20 HIT high half, low half, first random number
+        0xDEADBEEF, 0x12345678,                    // 21-22 cache RAM, sprite RAM
+        0xFFFFFFFE, 0xFFFFFFFA,                    // 23-24 -20 / 7 and its remainder
+        0x5C,       0xFFFFFFE0, 0x00007FFF,        // 25-27 on-chip storage, timer output control, palette
     };
     for (size_t i = 0; i < sizeof expected / sizeof expected[0]; ++i)
         EXPECT_EQ(test_work_word(b, 0x200 + 4 * static_cast<u32>(i)), expected[i]) << "probe " << i;

@@ -58,7 +58,11 @@ struct Onchip : ::testing::Test {
 TEST_F(Onchip, DivisionTruncatesTowardZeroAndSaturatesOnOverflow) {
     constexpr u32 SAT = 0x7FFFFFFF;
     // wide: 64-by-32 through DVDNTH:DVDNTL, else 32-by-32 through DVDNT.
-    struct Case { bool wide; u32 high, low, divisor, quotient, remainder; u8 overflow; };
+    struct Case {
+        bool wide;
+        u32 high, low, divisor, quotient, remainder;
+        u8 overflow;
+    };
     const Case cases[] = {
         {false, 0, u32(-20), 7, u32(-2), u32(-6), 0},
         {false, 0, 20, u32(-7), u32(-2), 6, 0},  // remainder takes the dividend's sign
@@ -66,13 +70,13 @@ TEST_F(Onchip, DivisionTruncatesTowardZeroAndSaturatesOnOverflow) {
         {false, 0, 5, 0, SAT, SAT, 1},
         {false, 0, 0x80000000, u32(-1), SAT, SAT, 1},
         {true, 0xFFFFFFFF, u32(-20), 7, u32(-2), u32(-6), 0},
-        {true, 1, 1, 3, 1431655765, 2, 0},                // dividend wider than 32 bits
+        {true, 1, 1, 3, 1431655765, 2, 0},                    // dividend wider than 32 bits
         {true, 0xFFFFFFFF, 0x80000000, 1, 0x80000000, 0, 0},  // INT32_MIN still fits
         {true, 0, 5, 0, SAT, SAT, 1},
-        {true, 1, 0, 1, SAT, SAT, 1},                     // 2^32
-        {true, 0, 0x80000000, 1, SAT, SAT, 1},            // one past INT32_MAX
-        {true, 0xFFFFFFFF, 0x7FFFFFFF, 1, SAT, SAT, 1},   // -2^31 - 1
-        {true, 0x80000000, 0, 0xFFFFFFFF, SAT, SAT, 1},   // INT64_MIN / -1
+        {true, 1, 0, 1, SAT, SAT, 1},                    // 2^32
+        {true, 0, 0x80000000, 1, SAT, SAT, 1},           // one past INT32_MAX
+        {true, 0xFFFFFFFF, 0x7FFFFFFF, 1, SAT, SAT, 1},  // -2^31 - 1
+        {true, 0x80000000, 0, 0xFFFFFFFF, SAT, SAT, 1},  // INT64_MIN / -1
         {true, 0x80000000, 0, 1, SAT, SAT, 1},
         {true, 0x7FFFFFFF, 0xFFFFFFFF, 2, SAT, SAT, 1},
     };
@@ -185,7 +189,14 @@ TEST_F(Onchip, CompareMatchClearsCounterAndSuppressesOverflow) {
 // Events passed inside a slice are served as of their own cycle, in order; an on-time event drops the overshoot below a
 // count. With CCLRA and OCRA above OCRB, compare B is never scheduled though the counter passes it.
 TEST_F(Onchip, CompareEventsAreServedAtTheirCycle) {
-    struct Case { u16 ocra, ocrb; bool cclra; u64 run; u8 ftcsr; u64 next; u16 frc; };
+    struct Case {
+        u16 ocra, ocrb;
+        bool cclra;
+        u64 run;
+        u8 ftcsr;
+        u64 next;
+        u16 frc;
+    };
     const Case cases[] = {
         {0x100, 0x80, true, 0x800, 0x09, NO_EVENT, 0},
         {0x100, 0x80, false, 0x400, 0x04, 0x800, 0x80},

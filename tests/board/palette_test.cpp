@@ -11,7 +11,7 @@ TEST_F(PaletteTest, ConversionExpandsByShiftOrScalesByTheBanksFactors) {
     plain_palette();
     set_entry(1, rgb5(31, 31, 31));
     set_entry(0x4002, rgb5(16, 0, 31));
-    set_entry(7, 0xFFFF8000u | rgb5(0, 31, 0));  // bits 31-16 and the blend flag are not colour
+    set_entry(7, 0xFFFF8000u | rgb5(0, 31, 0));   // bits 31-16 and the blend flag are not colour
     EXPECT_EQ(b->palette_cache[1], 0xFFF8F8F8u);  // 31 << 3, not 255
     EXPECT_EQ(b->palette_cache[0x4002], 0xFF8000F8u);
     EXPECT_EQ(b->palette_cache[7], 0xFF00F800u);
@@ -36,14 +36,16 @@ TEST_F(PaletteTest, ConversionExpandsByShiftOrScalesByTheBanksFactors) {
 // A bank is marked dirty only when a write changes its brightness switch or one of its factors.
 TEST_F(PaletteTest, RegisterWritesMarkDirtyOnlyOnChange) {
     const PaletteControl& pc = b->palette_control;
-    struct Case { u32 reg, value; u8 sprite_dirty, tile_dirty, sprite_layer, tile_layers; };
+    struct Case {
+        u32 reg, value;
+        u8 sprite_dirty, tile_dirty, sprite_layer, tile_layers;
+    };
     const Case cases[] = {
-        {1, 0, 0, 0, 1, 1},       // factor already 0
-        {2, 0x4000, 0, 0, 1, 1},  // only the blend factor changes
-        {0, 0x101, 0, 0, 1, 1},   // brightness already on
-        {0, 0x000, 1, 0, 0, 1},   // brightness off
-        {7, 0x0001, 1, 1, 0, 1},
-        {4, 0x0001, 1, 1, 0, 0},  // tile brightness already on; layers off
+        {1, 0, 0, 0, 1, 1},                                // factor already 0
+        {2, 0x4000, 0, 0, 1, 1},                           // only the blend factor changes
+        {0, 0x101, 0, 0, 1, 1},                            // brightness already on
+        {0, 0x000, 1, 0, 0, 1},                            // brightness off
+        {7, 0x0001, 1, 1, 0, 1}, {4, 0x0001, 1, 1, 0, 0},  // tile brightness already on; layers off
     };
     for (const Case& c : cases) {
         set_reg(c.reg, c.value);

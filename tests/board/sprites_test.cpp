@@ -10,9 +10,9 @@ struct Entry {
     u8 flags = 0;  // byte 2
     u8 priority = 0;
     u8 colour = 0;
-    u32 addr = 0x1000;  // the numbered sprite of the fixture
-    u16 x = 0;  // raw, 1/64 pixel
-    u16 y = 0;  // raw, 1/64 pixel (the generator adds 2 pixels)
+    u32 addr = 0x1000;          // the numbered sprite of the fixture
+    u16 x = 0;                  // raw, 1/64 pixel
+    u16 y = 0;                  // raw, 1/64 pixel (the generator adds 2 pixels)
     u8 zoom[4] = {0, 0, 0, 0};  // bytes 8, 9, 12, 13
 };
 
@@ -31,10 +31,10 @@ protected:
         literal(literal(0x1000, 0, 128), 128, 128);
     }
     void set(u32 i, const Entry& e) {
-        const u8 bytes[16] = {e.size,    e.mode,    e.flags,         u8(e.priority << 6 | e.colour),
+        const u8 bytes[16] = {e.size,    e.mode,           e.flags,         u8(e.priority << 6 | e.colour),
                               0xEE,      u8(e.addr >> 16), u8(e.addr >> 8), u8(e.addr),
-                              e.zoom[0], e.zoom[1], u8(e.x >> 8),    u8(e.x),
-                              e.zoom[2], e.zoom[3], u8(e.y >> 8),    u8(e.y)};
+                              e.zoom[0], e.zoom[1],        u8(e.x >> 8),    u8(e.x),
+                              e.zoom[2], e.zoom[3],        u8(e.y >> 8),    u8(e.y)};
         std::memcpy(b->sprite_ram + i * 16, bytes, 16);
     }
     // A literal run of count bytes first, first + 1, ... (wrapping at the ROM's end); returns the position after it.
@@ -75,8 +75,13 @@ TEST_F(SpritesTest, UnscaledSpritesCarryTheirTagAndLaterEntriesCoverEarlierOnes)
             {.colour = 1, .addr = 0x4000, .x = at_x(50), .y = at_y(50)},
             {.colour = 2, .x = at_x(50), .y = at_y(50)}});
     const u16 t = tag(5, 2);
-    expect_px({{11, 20, 1u | t}, {25, 35, 255u | t}, {13, 27, u32(7 * 16 + 3) | t}, {10, 20, 0}, {9, 20, 0},
-               {26, 20, 0}, {10, 36, 0}});
+    expect_px({{11, 20, 1u | t},
+               {25, 35, 255u | t},
+               {13, 27, u32(7 * 16 + 3) | t},
+               {10, 20, 0},
+               {9, 20, 0},
+               {26, 20, 0},
+               {10, 36, 0}});
     expect_px({{50, 50, 3u | tag(1, 0)}, {51, 50, 1u | tag(2, 0)}});  // the later entry's 0 is transparent
     EXPECT_EQ(drawn_count(), 255 + 256);
 }
@@ -88,8 +93,12 @@ TEST_F(SpritesTest, ContinueChainsAndKeepColour) {
     fill(fill(literal(fill(0x4000, 200, 7), 0x40, 100), 128, 9), 128, 10);
     render({{.priority = 3, .colour = 4, .addr = 0x4000, .x = at_x(0), .y = at_y(0)},
             {.flags = CONTINUE, .priority = 1, .colour = 6, .addr = 0x5000, .x = at_x(100), .y = at_y(0)}});
-    expect_px({{7, 12, 7u | tag(4, 3)}, {8, 12, 0x40u | tag(4, 3)}, {15, 15, u32(0x40 + 55) | tag(4, 3)},
-               {100, 0, 9u | tag(6, 3)}, {115, 7, 9u | tag(6, 3)}, {100, 8, 10u | tag(6, 3)}});
+    expect_px({{7, 12, 7u | tag(4, 3)},
+               {8, 12, 0x40u | tag(4, 3)},
+               {15, 15, u32(0x40 + 55) | tag(4, 3)},
+               {100, 0, 9u | tag(6, 3)},
+               {115, 7, 9u | tag(6, 3)},
+               {100, 8, 10u | tag(6, 3)}});
     fill(0, 256, 3);
     render({{.flags = CONTINUE | KEEP_COLOUR, .priority = 3, .colour = 9, .x = at_x(40), .y = at_y(40)},
             {.flags = KEEP_COLOUR, .priority = 2, .colour = 12, .x = at_x(60), .y = at_y(40)}});
@@ -119,7 +128,7 @@ TEST_F(SpritesTest, EntryAndScreenFlipsMirror) {
     render({{.flags = FLIP_X, .x = at_x(10), .y = at_y(20)}});  // the entry flip cancels it
     expect_px({{311, 20, 1}, {319, 20, 9}});
     EXPECT_EQ(drawn_count(), 10 * 16 - 1);  // cut at the right edge
-    b->sprite_regs[7] = 1;  // screen flip Y: 0x3c00 - 1280 = row 220, flipped: 204-219
+    b->sprite_regs[7] = 1;                  // screen flip Y: 0x3c00 - 1280 = row 220, flipped: 204-219
     render({{.x = at_x(10), .y = at_y(20)}});
     expect_px({{11, 219, 1}, {11, 204, 241}});
 }
@@ -128,7 +137,12 @@ TEST_F(SpritesTest, SpritesAtTheEdgesAreClippedNotWrapped) {
     render({{.x = at_x(-8), .y = at_y(-4)},
             {.x = at_x(312), .y = at_y(236)},
             {.flags = FLIP_X, .x = at_x(8), .y = at_y(100)}});  // columns -8 to 7
-    expect_px({{0, 0, 4 * 16 + 8}, {7, 11, 255}, {312, 236, 0}, {319, 239, 3 * 16 + 7}, {7, 100, 0}, {7, 101, 16},
+    expect_px({{0, 0, 4 * 16 + 8},
+               {7, 11, 255},
+               {312, 236, 0},
+               {319, 239, 3 * 16 + 7},
+               {7, 100, 0},
+               {7, 101, 16},
                {0, 115, 15 * 16 + 7}});
     EXPECT_EQ(drawn_count(), 8 * 12 + 8 * 4 - 1 + 8 * 16 - 1);
 }
@@ -168,6 +182,28 @@ TEST_F(SpritesTest, OffsetsMoveAbsoluteEntriesButNotRelativeOnes) {
     EXPECT_EQ(drawn_count(), 3 * 255);
 }
 
+// The offsets' sign is bit 14; bit 15 is not part of them.
+TEST_F(SpritesTest, OffsetSignComesFromBitFourteen) {
+    put(b->sprite_regs, 0x12, 0x8040, 2);  // X: +1 pixel, bit 15 ignored
+    put(b->sprite_regs, 0x0a, 0x7FC0, 2);  // Y: -1 pixel, sign in bit 14
+    render({{.x = at_x(50), .y = at_y(50)}});
+    expect_px({{52, 49, 1}, {51, 49, 0}, {52, 50, 16 + 1}});
+    EXPECT_EQ(drawn_count(), 255);
+}
+
+// Positions are in 1/64 pixel. Off the left or top edge the unscaled copy starts at the pixel below (toward minus
+// infinity), and a zoomed walk at the first whole sub-step that reaches the screen, not the one before it.
+TEST_F(SpritesTest, ClipRoundsTowardTheScreen) {
+    render({{.x = u16(-8 * 64 - 32), .y = at_y(20)}});  // -8.5 pixels: columns -9 to 6
+    expect_px({{0, 21, 16 + 9}, {6, 21, 16 + 15}, {7, 21, 0}});
+    // Half size from -5.25 pixels on both axes: 10.5 half-pixel sub-steps reach the screen, so 11 are taken, landing
+    // at 0.25 on source column and row 11; the next pixel takes two sub-steps.
+    const u16 start = u16(-5 * 64 - 16);
+    render({{.x = start, .y = u16(start - 128), .zoom = {0, 0x80, 0, 0x80}}});
+    expect_px({{0, 0, 11 * 16 + 11}, {1, 0, 11 * 16 + 13}, {1, 1, 13 * 16 + 13}, {2, 2, 15 * 16 + 15}, {3, 3, 0}});
+    EXPECT_EQ(drawn_count(), 9);
+}
+
 TEST_F(SpritesTest, EightBitZoomScalesBothWaysAndSixteenBitOnlyShrinks) {
     // x source 0x80: twice as wide; y destination 0x80: half as high.
     render({{.x = at_x(100), .y = at_y(50), .zoom = {0x80, 0, 0, 0x80}}});
@@ -203,6 +239,12 @@ TEST_F(SpritesTest, ZoomedWalksSkipAheadClipAndStartFlipsAtThePosition) {
     EXPECT_EQ(drawn_count(), 21 * 21);  // nothing past the edges, nothing wrapped
     // Double width, no width correction: source column 0 sits at column 100.
     render({{.flags = FLIP_X | FLIP_Y, .x = at_x(100), .y = at_y(100), .zoom = {0x80, 0, 0, 0}}});
-    expect_px({{100, 99, 16}, {99, 99, 16}, {98, 99, 17}, {69, 99, 31}, {68, 99, 0}, {98, 100, 1},
-               {98, 85, 15 * 16 + 1}, {98, 84, 0}});
+    expect_px({{100, 99, 16},
+               {99, 99, 16},
+               {98, 99, 17},
+               {69, 99, 31},
+               {68, 99, 0},
+               {98, 100, 1},
+               {98, 85, 15 * 16 + 1},
+               {98, 84, 0}});
 }

@@ -32,8 +32,7 @@ TEST_F(TilemapTest, UnitStepsShowTheMapWithTileFlipsAndPixelFormats) {
     unit_layer(0);
     set_tile(0, 0, 1, tile_word(2, 5, 3));
     gfx(0)[2 * 256 + 4 * 16 + 3] = 0x77;
-    for (u32 i = 0; i < 255; i++)
-        gfx(0)[3 * 256 + i] = u8(i + 1);  // tile 3: value 1 + cy * 16 + cx
+    for (u32 i = 0; i < 255; i++) gfx(0)[3 * 256 + i] = u8(i + 1);  // tile 3: value 1 + cy * 16 + cx
     for (u32 i = 0; i < 3; i++) set_tile(0, 0, 2 + i, tile_word(3, 0, 0, i != 1, i != 0));  // flip x, y, both
     set_tile(0, 1, 0, tile_word(0x8001, 0, 0));  // 8-bit tile numbers alias above 32767
     fill_tile8(0, 1, 0x42);
@@ -41,8 +40,11 @@ TEST_F(TilemapTest, UnitStepsShowTheMapWithTileFlipsAndPixelFormats) {
     EXPECT_EQ(priority_at(0, 16 + 3, 4), 3);
     EXPECT_EQ(colour_at(1, 16 + 3, 4), 0);  // layer B's slot untouched
     // (2, 3) of the x-flipped tile reads (13, 3).
-    expect_colours(0, {{16 + 3, 4, 0x4000 + 5 * 256 + 0x77}, {32 + 2, 3, 0x4000 + 3 * 16 + 13 + 1},
-                       {48 + 2, 3, 0x4000 + 12 * 16 + 2 + 1}, {64 + 2, 3, 0x4000 + 12 * 16 + 13 + 1}, {8, 24, 0x4042}});
+    expect_colours(0, {{16 + 3, 4, 0x4000 + 5 * 256 + 0x77},
+                       {32 + 2, 3, 0x4000 + 3 * 16 + 13 + 1},
+                       {48 + 2, 3, 0x4000 + 12 * 16 + 2 + 1},
+                       {64 + 2, 3, 0x4000 + 12 * 16 + 13 + 1},
+                       {8, 24, 0x4042}});
     // 4 bits per pixel take the low nibble first; the top tile number reaches the last byte of the buffer.
     unit_layer(0, 1);
     set_tile(0, 0, 0, tile_word(3, 2, 0));
@@ -75,13 +77,13 @@ TEST_F(TilemapTest, ScrollIsSubtractedAndIndexedByMapRowOrColumn) {
     put(b->line_ram, 0, 50);  // screen line 0's entry must not be used
     render_layer(0);
     expect_ramp(0, {{10, 0, 0}, {9, 0, 1023}, {10, 1, 10}});  // positive moves right; row 101 unscrolled
-    unit_layer(0, 2, 1, 16, 0);  // column scroll; screen x 0 is map x 16
+    unit_layer(0, 2, 1, 16, 0);                               // column scroll; screen x 0 is map x 16
     fill_map(0, 0);
     fill_tile8(0, 0, 0);
     fill_tile8(0, 1, 0x11);
     set_tile(0, 0, 1, tile_word(1, 0, 0));  // map rows 0-15, columns 16-31
-    put(b->line_ram, 19 * 4, 0xFFFF0020);  // map column 19: bits 15-0 only, 32
-    put(b->line_ram, 3 * 4, 64);           // screen column 3's entry must not be used
+    put(b->line_ram, 19 * 4, 0xFFFF0020);   // map column 19: bits 15-0 only, 32
+    put(b->line_ram, 3 * 4, 64);            // screen column 3's entry must not be used
     render_layer(0);
     expect_colours(0, {{3, 31, 0}, {3, 32, 0x11}, {3, 47, 0x11}, {3, 48, 0}, {4, 0, 0x11}}, 0xff);
 }
@@ -123,8 +125,7 @@ TEST_F(TilemapTest, StepFieldsAreNineteenOrTwentyFourBitsWide) {
     expect_ramp(0, {{0, 0, EMPTY}, {0, 1, 28}});
     unit_layer(0, 0, 1 | 4, 0, 100);
     roz24(0, 0x31, 0x07FF00);  // y step per line: -1 pixel, 19 bits
-    for (u32 row = 0; row < 64; row++)
-        set_tile(0, row, 0, tile_word(row == 5, 0, 0));  // tile 1 on map rows 80-95
+    for (u32 row = 0; row < 64; row++) set_tile(0, row, 0, tile_word(row == 5, 0, 0));  // tile 1 on map rows 80-95
     render_layer(0);
     expect_colours(0, {{0, 4, 1}, {0, 5, 17}, {0, 20, 17}, {0, 21, 1}}, 0xff);
 }
@@ -157,4 +158,44 @@ TEST_F(TilemapTest, QuarterTurnAndZoomOnEachLayer) {
     roz24(0, 0x25, 0x80);  // half steps magnify twice
     render_layer(0);
     for (int x = 0; x < 40; x++) expect_ramp(0, {{x, 0, u32(x / 2)}});
+}
+
+// The walk of rotated layers (a Y step per pixel, or column scroll) reads pixels as the unrotated one does: 4 bits per
+// pixel take the low nibble first, flips mirror within the tile, and transparent pixels keep their colour row and
+// priority. A Y step of 1/256 pixel keeps the first 256 columns on map row 0's line.
+TEST_F(TilemapTest, RotatedWalkReadsPixelsLikeTheUnrotatedOne) {
+    const struct {
+        const char* what;
+        u32 mode;    // bit 1: column scroll
+        u32 y_step;  // per pixel
+    } walks[] = {{"unrotated", 0, 0}, {"Y step per pixel", 0, 1}, {"column scroll", 2, 0}};
+    for (const auto& w : walks) {
+        SCOPED_TRACE(w.what);
+        std::memset(b->line_ram, 0, sizeof b->line_ram);
+        fill_map(0, tile_word(9, 12, 6));                               // tile 9 is all zero: transparent
+        for (u32 i = 0; i < 256; i++) gfx(0)[3 * 256 + i] = u8(i + 1);  // tile 3: value 1 + cy * 16 + cx
+        for (u32 i = 0; i < 3; i++) set_tile(0, 0, 2 + i, tile_word(3, 0, 0, i != 1, i != 0));  // flip x, y, both
+        unit_layer(0, w.mode);
+        roz24(0, 0x29, w.y_step);
+        render_layer(0);
+        expect_colours(0, {{32 + 2, 3, 0x4000 + 3 * 16 + 13 + 1},
+                           {48 + 2, 3, 0x4000 + 12 * 16 + 2 + 1},
+                           {64 + 2, 3, 0x4000 + 12 * 16 + 13 + 1},
+                           {100, 100, 0x4000 + 12 * 256}});
+        EXPECT_EQ(priority_at(0, 100, 100), 6);
+        // 4 bits per pixel: (0, 5) is the low nibble of the tile's byte 40, (1, 5) its high nibble; flipped in X,
+        // (14, 5) and (15, 5) read them.
+        unit_layer(0, w.mode | 1);
+        roz24(0, 0x29, w.y_step);
+        set_tile(0, 0, 0, tile_word(3, 2, 0));
+        set_tile(0, 0, 1, tile_word(3, 2, 0, true));
+        std::memset(gfx(0) + 3 * 128, 0, 128);
+        gfx(0)[3 * 128 + 5 * 8 + 0] = 0xA7;
+        render_layer(0);
+        expect_colours(0, {{0, 5, 0x4000 + 2 * 256 + 7},
+                           {1, 5, 0x4000 + 2 * 256 + 10},
+                           {2, 5, 0x4000 + 2 * 256},
+                           {16 + 15, 5, 0x4000 + 2 * 256 + 7},
+                           {16 + 14, 5, 0x4000 + 2 * 256 + 10}});
+    }
 }

@@ -16,7 +16,10 @@
 #include "board/video.h"
 
 // A pixel position and the value expected there.
-struct Px { int x, y; u32 want; };
+struct Px {
+    int x, y;
+    u32 want;
+};
 
 class VideoTest : public ::testing::Test {
 protected:
@@ -44,8 +47,7 @@ protected:
     u8* map(u32 layer) { return layer == 0 ? b->tilemap_ram_a : b->tilemap_ram_b; }
     u8* gfx(u32 layer) { return layer == 0 ? b->tile_rom_a : b->tile_rom_b; }
     static u32 tile_word(u32 number, u32 colour_row, u32 priority, bool flip_x = false, bool flip_y = false) {
-        return (flip_x ? 0x80000000u : 0) | (flip_y ? 0x40000000u : 0) | (colour_row << 24) | (priority << 21) |
-               number;
+        return (flip_x ? 0x80000000u : 0) | (flip_y ? 0x40000000u : 0) | (colour_row << 24) | (priority << 21) | number;
     }
     void set_tile(u32 layer, u32 row, u32 col, u32 word) { put(map(layer), (row * 64 + col) * 4, word); }
     void fill_map(u32 layer, u32 word) {

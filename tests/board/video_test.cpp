@@ -32,10 +32,18 @@ TEST_F(ComposeTest, LayerKeysTransparencyAndBackdrop) {
     set_entry(0x0000, rgb5(1, 1, 1));
     set_entry(0x4000 + 1 * 256, rgb5(31, 31, 0));  // layer A's row 1, pixel 0
     set_entry(0x4000 + 2 * 256, rgb5(0, 31, 31));  // layer B's row 2, pixel 0: never shown
-    struct Case { u32 pa; bool tie_a; u8 va; u32 pb; bool tie_b; u8 vb; u32 want; };
+    struct Case {
+        u32 pa;
+        bool tie_a;
+        u8 va;
+        u32 pb;
+        bool tie_b;
+        u8 vb;
+        u32 want;
+    };
     const Case cases[] = {
-        {2, false, 5, 2, false, 6, RED},      {2, false, 5, 2, true, 6, GREEN}, {3, false, 5, 2, true, 6, RED},
-        {3, true, 5, 4, false, 6, GREEN},     {7, false, 0, 0, false, 6, GREEN}, {0, false, 5, 7, true, 0, RED},
+        {2, false, 5, 2, false, 6, RED},      {2, false, 5, 2, true, 6, GREEN},     {3, false, 5, 2, true, 6, RED},
+        {3, true, 5, 4, false, 6, GREEN},     {7, false, 0, 0, false, 6, GREEN},    {0, false, 5, 7, true, 0, RED},
         {3, false, 0, 3, false, 0, 0xF8F800}, {3, false, 0, 4, false, 0, 0x080808},
     };
     for (const Case& c : cases) {
@@ -54,11 +62,15 @@ TEST_F(ComposeTest, SpritesBeatTileKeysBelowFourPPlusThree) {
     set_entry(0x0305, rgb5(0, 0, 31));
     set_entry(0x3305, rgb5(0, 31, 31));
     set_entry(0x0700, rgb5(31, 31, 31));
-    struct Case { u16 sprite; u32 tile_priority; bool tie; u32 want; };
+    struct Case {
+        u16 sprite;
+        u32 tile_priority;
+        bool tie;
+        u32 want;
+    };
     const Case cases[] = {
-        {0x0305, 1, false, BLUE}, {0x0305, 1, true, RED},        {0xC305, 7, false, BLUE},
-        {0xC305, 7, true, RED},   {0x3305, 2, false, RED},       {0x3305, 1, false, 0x00F8F8},
-        {0xC700, 0, false, RED},
+        {0x0305, 1, false, BLUE}, {0x0305, 1, true, RED},       {0xC305, 7, false, BLUE}, {0xC305, 7, true, RED},
+        {0x3305, 2, false, RED},  {0x3305, 1, false, 0x00F8F8}, {0xC700, 0, false, RED},
     };
     for (const Case& c : cases) {
         fill_sprites(c.sprite);
@@ -74,7 +86,7 @@ TEST_F(ComposeTest, LayerEnablesGateSpritesAndTiles) {
     b->sprite_bitmap[0] = 0;
     set_reg(4, 0x0000);  // tilemap layers off: every opaque sprite shows
     EXPECT_EQ(compose_at(100, 100), BLUE);
-    EXPECT_EQ(pixel(0, 0), 0u);  // entry 0, black
+    EXPECT_EQ(pixel(0, 0), 0u);              // entry 0, black
     set_reg(4, 0x0100), set_reg(0, 0x0000);  // sprite layer off
     EXPECT_EQ(compose_at(100, 100), RED);
     b->palette_control.tile_layers_on = 0;
@@ -87,9 +99,9 @@ TEST_F(ComposeTest, AdditiveBlendAddsTruncatedScaledSpriteAndSaturatesPerChannel
     uniform_layer(0, 1, 0, 5);
     fill_sprites(0xC405);
     set_reg(3, 0xFF00), set_reg(1, 0x8000), set_reg(2, 0x0000);  // blend factors red, green, blue
-    set_reg(0, 0x0100);  // brightness off again after the factor writes
-    EXPECT_EQ(compose_at(7, 7), 0xFFFC80u);  // red saturates; green 0x80 + 124
-    set_entry(0x0405, 0x8000 | rgb5(0, 0, 1));  // blue 8
+    set_reg(0, 0x0100);                                          // brightness off again after the factor writes
+    EXPECT_EQ(compose_at(7, 7), 0xFFFC80u);                      // red saturates; green 0x80 + 124
+    set_entry(0x0405, 0x8000 | rgb5(0, 0, 1));                   // blue 8
     set_reg(2, 0x8000), set_reg(3, 0x0000), set_reg(1, 0x0000);  // (0x80 * 8) >> 8 = 4
     EXPECT_EQ(compose_at(7, 7), 0x808084u);
 }

@@ -76,7 +76,7 @@ TEST_F(YmzTest, AdpcmReadsHighNibbleFirstAndDividesTowardZero) {
     // Nibble 0 gives +127/8 = 15, then nibble 8 gives -127/8 = -15, not -16.
     play(0, ADPCM, 0x10, {0x08, 0x80}, 0x1FF);
     EXPECT_EQ(voice(0).increment, 256);  // only the low 8 bits of fn count
-    const Samples out = render(10);  // every second output sits on a sample
+    const Samples out = render(10);      // every second output sits on a sample
     EXPECT_EQ((Samples{out[2], out[4], out[6], out[8]}), (Samples{15, 0, -15, 0}));
 }
 
@@ -133,6 +133,31 @@ TEST_F(YmzTest, AdpcmLoopSavesStateAfterTheAddressStepAndRepeatsExactly) {
     EXPECT_EQ(render(6), (Samples{0, 0x1000, 0x2000, 0x1000, 0x2000, 0x1000}));
 }
 
+// The end address is the first nibble not played: a voice ending two bytes on plays exactly four ADPCM samples, then
+// fades.
+TEST_F(YmzTest, AdpcmEndsExactlyAtTheEndNibble) {
+    rom[0x82] = 0x00;  // a fifth nibble would add +15
+    play(0, ADPCM, 0x80, {0x11, 0x11}, 0xFF);
+    const Samples out = render(12);  // increment 256: every second output sits on a sample
+    EXPECT_EQ((Samples{out[2], out[4], out[6], out[8], out[10]}), (Samples{47, 94, 141, 188, 176}));
+    EXPECT_EQ(voice(0).addr, 0x104u);
+    EXPECT_EQ(voice(0).end_flag, 1);
+}
+
+// A voice that starts beyond its loop end is past it after its first sample and loops at once, with the decoder state
+// saved at the loop start (none yet: the fresh state).
+TEST_F(YmzTest, AdpcmLoopIsTakenPastTheLoopEnd) {
+    rom[0x10] = 0x77;  // the loop's nibbles
+    rom[0x20] = 0x11;  // the start's
+    reg(0xFF, 0x80);
+    addresses(0, 0x20, 0x40, 0x10, 0x18);  // nibbles: start 0x40, loop 0x20 to 0x30
+    key_on(0, ADPCM, 0xFF, 1, 8, true);
+    const Samples out = render(8);
+    EXPECT_EQ((Samples{out[2], out[4], out[6]}), (Samples{47, 238, 808}));
+    EXPECT_EQ(voice(0).loop_count, 1u);
+    EXPECT_LT(voice(0).addr, 0x30u);  // still inside the loop
+}
+
 TEST_F(YmzTest, KeyHandlingFollowsKeyEnableAndKeepsInterpolationState) {
     std::memset(rom.data(), 0x30, 0x10);
     addresses(0, 0x60, 0x80, 0x60, 0x70);
@@ -186,7 +211,7 @@ TEST_F(YmzTest, PanAndLevelSetTheGainsWithPanZeroLikePanOne) {
 }
 
 TEST_F(YmzTest, OutputConversionTruncatesTowardZeroAndClamps) {
-    const s32 cases[][2] = {{-511, 0},         {511, 0},      {-512, -1},        {-1023, -1},
+    const s32 cases[][2] = {{-511, 0},           {511, 0},          {-512, -1},         {-1023, -1},
                             {-16777216, -32768}, {16777215, 32767}, {0x1000000, 32767}, {INT32_MIN, -32768}};
     for (const auto& c : cases) EXPECT_EQ(ymz_output_sample(c[0]), c[1]) << c[0];
 }

@@ -37,6 +37,9 @@ RegSr m_div1(u32 n, u32 m, u32 sr) {
     }
     return {r, with_t((sr & ~0x101u) | (newq ? 0x100u : 0u), newq == mbit)};
 }
+// DIV1 Rn,Rn: the register is shifted first, so the step divides by the
+// shifted value.
+RegSr m_div1_same(u32 n, u32, u32 sr) { return m_div1(n, (n << 1) | tbit(sr), sr); }
 RegSr m_addc(u32 n, u32 m, u32 sr) { return {n + m + tbit(sr), with_t(sr, (u64(n) + m + tbit(sr)) >> 32)}; }
 RegSr m_addv(u32 n, u32 m, u32 sr) { return {n + m, with_t(sr, overflows(sx(n) + sx(m)))}; }
 RegSr m_subc(u32 n, u32 m, u32 sr) { return {u32(u64(n) - m - tbit(sr)), with_t(sr, u64(n) < u64(m) + tbit(sr))}; }
@@ -47,8 +50,14 @@ RegSr m_swapw(u32, u32 m, u32 sr) { return {(m >> 16) | ((m & 0xFFFF) << 16), sr
 RegSr m_shll(u32 n, u32, u32 sr) { return {n << 1, with_t(sr, n >> 31)}; }
 bool byte_match(u32 x) { return !(x & 0xFF) || !(x & 0xFF00) || !(x & 0xFF0000) || !(x & 0xFF000000); }
 u64 smul(u32 n, u32 m) { return u64(sx(n) * sx(m)); }
-template <int S> RegSr shl(u32 n, u32, u32 sr) { return {n << S, sr}; }
-template <int S> RegSr shr(u32 n, u32, u32 sr) { return {n >> S, sr}; }
+template <int S>
+RegSr shl(u32 n, u32, u32 sr) {
+    return {n << S, sr};
+}
+template <int S>
+RegSr shr(u32 n, u32, u32 sr) {
+    return {n >> S, sr};
+}
 
 enum Form { BIN, MULT, SAME, UN };  // SAME: Rn as both operands; UN: one register, m ignored
 struct Op {
@@ -60,57 +69,170 @@ struct Op {
 // Exactly the order of alu_vectors.s. Multiplies return MACH, MACL; before
 // each of them MACH held Rm and MACL Rn.
 const Op ops[] = {
-    {"ADD", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n + m, sr}; }},
-    {"ADDC", BIN, m_addc}, {"ADDV", BIN, m_addv},
-    {"SUB", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n - m, sr}; }},
-    {"SUBC", BIN, m_subc}, {"SUBV", BIN, m_subv},
-    {"NEG", BIN, [](u32, u32 m, u32 sr) -> RegSr { return {0 - m, sr}; }},
+    {"ADD", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n + m, sr};
+     }},
+    {"ADDC", BIN, m_addc},
+    {"ADDV", BIN, m_addv},
+    {"SUB", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n - m, sr};
+     }},
+    {"SUBC", BIN, m_subc},
+    {"SUBV", BIN, m_subv},
+    {"NEG", BIN,
+     [](u32, u32 m, u32 sr) -> RegSr {
+         return {0 - m, sr};
+     }},
     {"NEGC", BIN, m_negc},
-    {"CMP/EQ", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n, with_t(sr, n == m)}; }},
-    {"CMP/HS", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n, with_t(sr, n >= m)}; }},
-    {"CMP/GE", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n, with_t(sr, sx(n) >= sx(m))}; }},
-    {"CMP/HI", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n, with_t(sr, n > m)}; }},
-    {"CMP/GT", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n, with_t(sr, sx(n) > sx(m))}; }},
-    {"CMP/STR", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n, with_t(sr, byte_match(n ^ m))}; }},
-    {"TST", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n, with_t(sr, (n & m) == 0)}; }},
-    {"AND", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n & m, sr}; }},
-    {"OR", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n | m, sr}; }},
-    {"XOR", BIN, [](u32 n, u32 m, u32 sr) -> RegSr { return {n ^ m, sr}; }},
+    {"CMP/EQ", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n, with_t(sr, n == m)};
+     }},
+    {"CMP/HS", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n, with_t(sr, n >= m)};
+     }},
+    {"CMP/GE", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n, with_t(sr, sx(n) >= sx(m))};
+     }},
+    {"CMP/HI", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n, with_t(sr, n > m)};
+     }},
+    {"CMP/GT", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n, with_t(sr, sx(n) > sx(m))};
+     }},
+    {"CMP/STR", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n, with_t(sr, byte_match(n ^ m))};
+     }},
+    {"TST", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n, with_t(sr, (n & m) == 0)};
+     }},
+    {"AND", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n & m, sr};
+     }},
+    {"OR", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n | m, sr};
+     }},
+    {"XOR", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n ^ m, sr};
+     }},
     {"XTRCT", BIN, m_xtrct},
-    {"SWAP.B", BIN, [](u32, u32 m, u32 sr) -> RegSr {
+    {"SWAP.B", BIN,
+     [](u32, u32 m, u32 sr) -> RegSr {
          return {(m & 0xFFFF0000) | ((m & 0xFF) << 8) | ((m >> 8) & 0xFF), sr};
      }},
     {"SWAP.W", BIN, m_swapw},
-    {"NOT", BIN, [](u32, u32 m, u32 sr) -> RegSr { return {~m, sr}; }},
-    {"EXTS.B", BIN, [](u32, u32 m, u32 sr) -> RegSr { return {u32(s32(s8(u8(m)))), sr}; }},
-    {"EXTS.W", BIN, [](u32, u32 m, u32 sr) -> RegSr { return {u32(s32(s16(u16(m)))), sr}; }},
-    {"EXTU.B", BIN, [](u32, u32 m, u32 sr) -> RegSr { return {m & 0xFF, sr}; }},
-    {"EXTU.W", BIN, [](u32, u32 m, u32 sr) -> RegSr { return {m & 0xFFFF, sr}; }},
-    {"DIV0S", BIN, [](u32 n, u32 m, u32 sr) -> RegSr {
-         return {n, (sr & ~0x301u) | ((n >> 31) << 8) | ((m >> 31) << 9) | ((n ^ m) >> 31)}; }},
+    {"NOT", BIN,
+     [](u32, u32 m, u32 sr) -> RegSr {
+         return {~m, sr};
+     }},
+    {"EXTS.B", BIN,
+     [](u32, u32 m, u32 sr) -> RegSr {
+         return {u32(s32(s8(u8(m)))), sr};
+     }},
+    {"EXTS.W", BIN,
+     [](u32, u32 m, u32 sr) -> RegSr {
+         return {u32(s32(s16(u16(m)))), sr};
+     }},
+    {"EXTU.B", BIN,
+     [](u32, u32 m, u32 sr) -> RegSr {
+         return {m & 0xFF, sr};
+     }},
+    {"EXTU.W", BIN,
+     [](u32, u32 m, u32 sr) -> RegSr {
+         return {m & 0xFFFF, sr};
+     }},
+    {"DIV0S", BIN,
+     [](u32 n, u32 m, u32 sr) -> RegSr {
+         return {n, (sr & ~0x301u) | ((n >> 31) << 8) | ((m >> 31) << 9) | ((n ^ m) >> 31)};
+     }},
     {"DIV1", BIN, m_div1},
-    {"MUL.L", MULT, [](u32 n, u32 m, u32) -> RegSr { return {m, n * m}; }},
-    {"MULU.W", MULT, [](u32 n, u32 m, u32) -> RegSr { return {m, (n & 0xFFFF) * (m & 0xFFFF)}; }},
-    {"MULS.W", MULT, [](u32 n, u32 m, u32) -> RegSr { return {m, u32(s32(s16(u16(n))) * s32(s16(u16(m))))}; }},
-    {"DMULU.L", MULT, [](u32 n, u32 m, u32) -> RegSr { return {u32((u64(n) * m) >> 32), n * m}; }},
-    {"DMULS.L", MULT, [](u32 n, u32 m, u32) -> RegSr { return {u32(smul(n, m) >> 32), u32(smul(n, m))}; }},
-    {"ADDC Rn,Rn", SAME, m_addc}, {"SUBC Rn,Rn", SAME, m_subc}, {"ADDV Rn,Rn", SAME, m_addv},
-    {"SUBV Rn,Rn", SAME, m_subv}, {"NEGC Rn,Rn", SAME, m_negc}, {"DIV1 Rn,Rn", SAME, m_div1},
-    {"XTRCT Rn,Rn", SAME, m_xtrct}, {"SWAP.W Rn,Rn", SAME, m_swapw},
+    {"MUL.L", MULT,
+     [](u32 n, u32 m, u32) -> RegSr {
+         return {m, n * m};
+     }},
+    {"MULU.W", MULT,
+     [](u32 n, u32 m, u32) -> RegSr {
+         return {m, (n & 0xFFFF) * (m & 0xFFFF)};
+     }},
+    {"MULS.W", MULT,
+     [](u32 n, u32 m, u32) -> RegSr {
+         return {m, u32(s32(s16(u16(n))) * s32(s16(u16(m))))};
+     }},
+    {"DMULU.L", MULT,
+     [](u32 n, u32 m, u32) -> RegSr {
+         return {u32((u64(n) * m) >> 32), n * m};
+     }},
+    {"DMULS.L", MULT,
+     [](u32 n, u32 m, u32) -> RegSr {
+         return {u32(smul(n, m) >> 32), u32(smul(n, m))};
+     }},
+    {"ADDC Rn,Rn", SAME, m_addc},
+    {"SUBC Rn,Rn", SAME, m_subc},
+    {"ADDV Rn,Rn", SAME, m_addv},
+    {"SUBV Rn,Rn", SAME, m_subv},
+    {"NEGC Rn,Rn", SAME, m_negc},
+    {"DIV1 Rn,Rn", SAME, m_div1_same},
+    {"XTRCT Rn,Rn", SAME, m_xtrct},
+    {"SWAP.W Rn,Rn", SAME, m_swapw},
     {"SHLL", UN, m_shll},
-    {"SHLR", UN, [](u32 n, u32, u32 sr) -> RegSr { return {n >> 1, with_t(sr, n & 1)}; }},
+    {"SHLR", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {n >> 1, with_t(sr, n & 1)};
+     }},
     {"SHAL", UN, m_shll},
-    {"SHAR", UN, [](u32 n, u32, u32 sr) -> RegSr { return {(n >> 1) | (n & 0x80000000), with_t(sr, n & 1)}; }},
-    {"ROTL", UN, [](u32 n, u32, u32 sr) -> RegSr { return {(n << 1) | (n >> 31), with_t(sr, n >> 31)}; }},
-    {"ROTR", UN, [](u32 n, u32, u32 sr) -> RegSr { return {(n >> 1) | (n << 31), with_t(sr, n & 1)}; }},
-    {"ROTCL", UN, [](u32 n, u32, u32 sr) -> RegSr { return {(n << 1) | tbit(sr), with_t(sr, n >> 31)}; }},
-    {"ROTCR", UN, [](u32 n, u32, u32 sr) -> RegSr { return {(n >> 1) | (tbit(sr) << 31), with_t(sr, n & 1)}; }},
-    {"DT", UN, [](u32 n, u32, u32 sr) -> RegSr { return {n - 1, with_t(sr, n == 1)}; }},
-    {"CMP/PZ", UN, [](u32 n, u32, u32 sr) -> RegSr { return {n, with_t(sr, sx(n) >= 0)}; }},
-    {"CMP/PL", UN, [](u32 n, u32, u32 sr) -> RegSr { return {n, with_t(sr, sx(n) > 0)}; }},
-    {"SHLL2", UN, shl<2>}, {"SHLR2", UN, shr<2>}, {"SHLL8", UN, shl<8>},
-    {"SHLR8", UN, shr<8>}, {"SHLL16", UN, shl<16>}, {"SHLR16", UN, shr<16>},
-    {"MOVT", UN, [](u32, u32, u32 sr) -> RegSr { return {tbit(sr), sr}; }},
+    {"SHAR", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {(n >> 1) | (n & 0x80000000), with_t(sr, n & 1)};
+     }},
+    {"ROTL", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {(n << 1) | (n >> 31), with_t(sr, n >> 31)};
+     }},
+    {"ROTR", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {(n >> 1) | (n << 31), with_t(sr, n & 1)};
+     }},
+    {"ROTCL", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {(n << 1) | tbit(sr), with_t(sr, n >> 31)};
+     }},
+    {"ROTCR", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {(n >> 1) | (tbit(sr) << 31), with_t(sr, n & 1)};
+     }},
+    {"DT", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {n - 1, with_t(sr, n == 1)};
+     }},
+    {"CMP/PZ", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {n, with_t(sr, sx(n) >= 0)};
+     }},
+    {"CMP/PL", UN,
+     [](u32 n, u32, u32 sr) -> RegSr {
+         return {n, with_t(sr, sx(n) > 0)};
+     }},
+    {"SHLL2", UN, shl<2>},
+    {"SHLR2", UN, shr<2>},
+    {"SHLL8", UN, shl<8>},
+    {"SHLR8", UN, shr<8>},
+    {"SHLL16", UN, shl<16>},
+    {"SHLR16", UN, shr<16>},
+    {"MOVT", UN,
+     [](u32, u32, u32 sr) -> RegSr {
+         return {tbit(sr), sr};
+     }},
 };
 constexpr u32 OP_COUNT = sizeof(ops) / sizeof(ops[0]);
 
@@ -127,9 +249,8 @@ struct Entry {
 
 // Operands at every boundary the flags care about, with every combination
 // of Q, M and T, once with S and a full IMASK as well.
-const u32 values[] = {0x00000000, 0x00000001, 0x00000002, 0x0000007F, 0x00000080, 0x000000FF,
-                      0x00007FFF, 0x00008000, 0x0000FFFF, 0x7FFFFFFF, 0x80000000, 0x80000001,
-                      0xFFFFFFFE, 0xFFFFFFFF, 0x12345678, 0xDEADBEEF};
+const u32 values[] = {0x00000000, 0x00000001, 0x00000002, 0x0000007F, 0x00000080, 0x000000FF, 0x00007FFF, 0x00008000,
+                      0x0000FFFF, 0x7FFFFFFF, 0x80000000, 0x80000001, 0xFFFFFFFE, 0xFFFFFFFF, 0x12345678, 0xDEADBEEF};
 const u32 srs[] = {0x000, 0x001, 0x100, 0x101, 0x200, 0x201, 0x300, 0x301, 0x0F2, 0x3F3};
 
 std::vector<Entry> make_entries() {
@@ -158,7 +279,8 @@ TEST(AluVectors, EveryInstructionMatchesTheModel) {
     harness_put_inputs(in);
     ASSERT_TRUE(harness_run_until_done(&cpu, 200000000));
     auto result = [](u32 entry, u32 op, int word) { return harness_result((entry * OP_COUNT + op) * 2 + word); };
-    // With Rn = Rm the source is read before the destination is written.
+    // With Rn = Rm the source is read before the destination is written, except
+    // by DIV1, which shifts Rn first.
     for (u32 k = 0; k < OP_COUNT; k++) {
         const Op& op = ops[k];
         int failures = 0;
@@ -192,6 +314,8 @@ TEST(AluVectors, EveryInstructionMatchesTheModel) {
         {2, 0, 1, "ROTCR", 0, ~0u, 0x80000001},
         {0x11223344, 0x55226688, 0, "CMP/STR", 1, 1, 1},
         {0x12345678, 0xDEADBEEF, 0, "XTRCT", 0, ~0u, 0xBEEF1234},
+        {0x80000001, 0x80000001, 0, "DIV1 Rn,Rn", 0, ~0u, 0},        // divides 2 by 2: R1 = 0,
+        {0x80000001, 0x80000001, 0, "DIV1 Rn,Rn", 1, 0x301, 0x100},  // Q = 1, T = 0
     };
     for (const auto& k : known) {
         u32 e = 0;
@@ -205,8 +329,8 @@ TEST(AluVectors, EveryInstructionMatchesTheModel) {
 // against the host's division: one wrong Q, M or T rule anywhere in the
 // chain of steps shows up as a wrong quotient.
 TEST(DivisionLoops, QuotientsMatchHostDivision) {
-    const u32 v[] = {0,      1,          2,          3,          7,          10,         0x7F,       0xFF,
-                     0x100,  0x7FFF,     0x8000,     0xFFFF,     0x10000,    0x12345,    0x7FFFFFFF, 0x80000000,
+    const u32 v[] = {0,          1,          2,          3,          7,          10,         0x7F,       0xFF,
+                     0x100,      0x7FFF,     0x8000,     0xFFFF,     0x10000,    0x12345,    0x7FFFFFFF, 0x80000000,
                      0x80000001, 0xFFFFFFFF, 0xFFFFFFFE, 0xFFFFFFF9, 0x12345678, 0xDEADBEEF, 0x40000000, 0xC0000000};
     std::vector<std::pair<u32, u32>> pairs;
     for (u32 a : v)

@@ -50,15 +50,20 @@ const BranchCase cases[] = {
      [](Sh2State& c, u32) { EXPECT_EQ(c.r[1], 42u); }},
     {"BRA / MUL.L", 4, [](Sh2State& c) { c.r[1] = 3; }, 4, A(4) + 0x40,
      [](Sh2State& c, u32) { EXPECT_EQ(c.macl, 9u); }},
-    {"BRA / TAS.B", 5, [](Sh2State& c) { c.r[2] = D; }, 6, A(5) + 0x40, [](Sh2State& c, u32) {
+    {"BRA / TAS.B", 5, [](Sh2State& c) { c.r[2] = D; }, 6, A(5) + 0x40,
+     [](Sh2State& c, u32) {
          EXPECT_EQ(test_bus_get8(D), 0x80u);
          EXPECT_EQ(c.sr & 1, 1u);
      }},
     // The branch takes its register and PR before the slot can change them.
     {"JMP @R1 / MOV #0,R1", 6, [](Sh2State& c) { c.r[1] = 0x6000; }, 2, 0x6000,
      [](Sh2State& c, u32) { EXPECT_EQ(c.r[1], 0u); }},
-    {"RTS / LDS R2,PR", 7, [](Sh2State& c) { c.pr = 0x6000; c.r[2] = 0x7777; }, 3, 0x6000,
-     [](Sh2State& c, u32) { EXPECT_EQ(c.pr, 0x7777u); }},
+    {"RTS / LDS R2,PR", 7,
+     [](Sh2State& c) {
+         c.pr = 0x6000;
+         c.r[2] = 0x7777;
+     },
+     3, 0x6000, [](Sh2State& c, u32) { EXPECT_EQ(c.pr, 0x7777u); }},
     {"BRAF R1 / ADD #2,R1", 8, [](Sh2State& c) { c.r[1] = 0x100; }, 3, A(8) + 0x104,
      [](Sh2State& c, u32) { EXPECT_EQ(c.r[1], 0x102u); }},
     {"BRAF backwards", 8, [](Sh2State& c) { c.r[1] = 0xFFFFFF00; }, 3, A(8) + u32(4 - 0x100), nullptr},
@@ -66,7 +71,8 @@ const BranchCase cases[] = {
     {"JSR / STS PR", 9, [](Sh2State& c) { c.r[1] = 0x6000; }, 3, 0x6000,
      [](Sh2State& c, u32 a) { EXPECT_EQ(c.r[2], a + 4); }},
     {"BSR / STS PR", 10, nullptr, 3, A(10) + 0x40, [](Sh2State& c, u32 a) { EXPECT_EQ(c.r[2], a + 4); }},
-    {"BSRF / STS PR", 11, [](Sh2State& c) { c.r[1] = 0x20; }, 3, A(11) + 0x24, [](Sh2State& c, u32 a) {
+    {"BSRF / STS PR", 11, [](Sh2State& c) { c.r[1] = 0x20; }, 3, A(11) + 0x24,
+     [](Sh2State& c, u32 a) {
          EXPECT_EQ(c.r[2], a + 4);
          EXPECT_EQ(c.pr, a + 4);
      }},
@@ -75,13 +81,20 @@ const BranchCase cases[] = {
      [](Sh2State& c, u32 a) { EXPECT_EQ(c.r[0], a + 0x60); }},
     {"BRA / MOVA off a long boundary", 13, [](Sh2State& c) { c.pc += 2; }, 3, A(13) + 0x40,
      [](Sh2State& c, u32 a) { EXPECT_EQ(c.r[0], a + 0x60); }},
-    {"BRA / MOV.L @(disp,PC)", 14, nullptr, 3, A(14) + 0x40, [](Sh2State& c, u32 a) {
+    {"BRA / MOV.L @(disp,PC)", 14, nullptr, 3, A(14) + 0x40,
+     [](Sh2State& c, u32 a) {
          EXPECT_EQ(c.r[2], 0x13579BDFu);
          EXPECT_EQ(c.last_ea, a + 0x60);
      }},
     // An untaken BF/S or BT/S leaves its slot to the next step, as an
     // ordinary instruction with its own charge.
-    {"BF/S not taken", 15, [](Sh2State& c) { c.sr |= 1; c.r[1] = 0; }, 1, A(15) + 2, [](Sh2State& c, u32 a) {
+    {"BF/S not taken", 15,
+     [](Sh2State& c) {
+         c.sr |= 1;
+         c.r[1] = 0;
+     },
+     1, A(15) + 2,
+     [](Sh2State& c, u32 a) {
          EXPECT_EQ(c.r[1], 0u);
          EXPECT_EQ(harness_step(&c), a + 4);
          EXPECT_EQ(c.cycles, 2u);
@@ -91,7 +104,12 @@ const BranchCase cases[] = {
     {"BT/S taken", 16, [](Sh2State& c) { c.sr |= 1; }, 3, A(16) + 0x40, ran_slot},
     {"BT/S not taken before a branch raises nothing", 37, [](Sh2State& c) { c.sr &= ~1u; }, 1, A(37) + 2, nullptr},
     // RTE restores SR before its slot runs.
-    {"RTE / STC SR,R2", 17, [](Sh2State& c) { c.sr = 0x0F0; rte_frame(c, 0xFFFFFF0F); }, 5, 0x6000,
+    {"RTE / STC SR,R2", 17,
+     [](Sh2State& c) {
+         c.sr = 0x0F0;
+         rte_frame(c, 0xFFFFFF0F);
+     },
+     5, 0x6000,
      [](Sh2State& c, u32) {
          EXPECT_EQ(c.sr, 0x303u);
          EXPECT_EQ(c.r[2], 0x303u);
@@ -121,21 +139,31 @@ TEST(Branch, TargetsChargesAndSlotOrder) {
 // after the branch's own side effects.
 TEST(Branch, IllegalSlotInstructions) {
     static Sh2State cpu;
-    const u32 cases[][2] = {{18, 3}, {19, 3}, {20, 2}, {21, 3}, {23, 2}, {36, 3}};  // snippet, branch cycles
-    for (auto k : cases) {
-        SCOPED_TRACE(k[0]);
-        u32 a = load(cpu, k[0]);
+    const struct {
+        const char* what;
+        u32 snippet, cycles, sr;  // cycles: the branch's own charge
+        bool writes_pr;           // BSR, BSRF and JSR keep the PR they wrote
+    } cases[] = {
+        {"BSR / RTS", 18, 3, 0x0F1, true},      {"BRA / BRA", 19, 3, 0x0F1, false},
+        {"JMP / TRAPA", 20, 2, 0x0F1, false},   {"RTS / SLEEP", 21, 3, 0x0F1, false},
+        {"JMP / illegal", 23, 2, 0x0F1, false}, {"BSRF / RTS", 36, 3, 0x0F1, true},
+        {"BT/S / RTS", 41, 3, 0x0F1, false},    {"BF/S / TRAPA", 42, 3, 0x0F0, false},
+        {"BRAF / BSR", 43, 3, 0x0F1, false},    {"JSR / illegal", 44, 3, 0x0F1, true},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        u32 a = load(cpu, k.snippet);
         cpu.r[1] = 0x6000;
         cpu.pr = 0x6100;
-        cpu.sr = 0x0F1;
+        cpu.sr = k.sr;
         u32 sp = cpu.r[15];
         EXPECT_EQ(harness_step(&cpu), ILLEGAL_HANDLER);
-        EXPECT_EQ(cpu.cycles, k[1] + 5);
+        EXPECT_EQ(cpu.cycles, k.cycles + 5);
         EXPECT_EQ(cpu.r[15], sp - 8);
-        EXPECT_EQ(test_bus_get32(sp - 4), 0x0F1u);  // SR
-        EXPECT_EQ(test_bus_get32(sp - 8), a + 2);   // the slot's address
-        EXPECT_EQ(cpu.sr, 0x0F1u);
-        EXPECT_EQ(cpu.pr, k[0] == 18 || k[0] == 36 ? a + 4 : 0x6100u);  // BSR and BSRF keep the PR they wrote
+        EXPECT_EQ(test_bus_get32(sp - 4), k.sr);   // SR
+        EXPECT_EQ(test_bus_get32(sp - 8), a + 2);  // the slot's address
+        EXPECT_EQ(cpu.sr, k.sr);
+        EXPECT_EQ(cpu.pr, k.writes_pr ? a + 4 : 0x6100u);
     }
     // After RTE the exception sees the restored SR; the frame replaces the popped one.
     u32 a = load(cpu, 22);
@@ -147,6 +175,25 @@ TEST(Branch, IllegalSlotInstructions) {
     EXPECT_EQ(cpu.r[15], D);
     EXPECT_EQ(test_bus_get32(D + 4), 0x201u);
     EXPECT_EQ(test_bus_get32(D), a + 2);
+}
+
+// An untaken BT/S or BF/S reads its slot once with the branch, as every
+// delayed branch does, and leaves it to the next step, which fetches it
+// again as an ordinary instruction.
+TEST(Branch, UntakenDelayedBranchFetchesItsSlotOnce) {
+    static Sh2State cpu;
+    const u32 cases[][2] = {{15, 1}, {16, 0}};  // snippet (BF/S, BT/S), T
+    for (auto k : cases) {
+        SCOPED_TRACE(k[0]);
+        u32 a = load(cpu, k[0]);
+        cpu.sr = k[1];
+        test_bus_log(true);
+        EXPECT_EQ(harness_step(&cpu), a + 2);
+        const auto& log = test_bus_accesses();
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_TRUE(log[0].kind == 'r' && log[0].size == 2 && log[0].address == a);
+        EXPECT_TRUE(log[1].kind == 'r' && log[1].size == 2 && log[1].address == a + 2);
+    }
 }
 
 }  // namespace

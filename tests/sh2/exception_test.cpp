@@ -54,9 +54,12 @@ TEST_F(Cpu, RaisingAndWithdrawingLevels) {
     cpu.idle = 1;
     sh2_set_irq(&cpu, 5, 1);
     EXPECT_TRUE(cpu.idle == 0 && cpu.irq_recheck == 0);
-    // Withdrawing clears the bit and leaves the re-check flag alone.
+    // Withdrawing clears the bit and leaves the re-check flag alone, set or clear.
     sh2_set_irq(&cpu, 5, 0);
     EXPECT_TRUE(cpu.irl_pending == 0 && cpu.irq_recheck == 0);
+    sh2_set_irq(&cpu, 7, 1);
+    sh2_set_irq(&cpu, 7, 0);
+    EXPECT_TRUE(cpu.irl_pending == 0 && cpu.irq_recheck == 1);
     sh2_set_irq(&cpu, 31, 1);
     EXPECT_EQ(cpu.irl_pending, 0x80000000u);
     // On-chip posts: level 0 asks for a re-check, -1 does not.
@@ -114,6 +117,9 @@ TEST_F(Cpu, AcceptanceOrderAndMasking) {
         {"on-chip level 0 never", 0, 0, 0, 0x42, 0, 0, 0, 0, 0},
         {"on-chip alone", 0, 0, 3, 0x42, 0, 0x42, 0x30, 0, -1},
         {"NMI ignores the mask", 0xF1, 0, -1, 0, 1, 11, 0xF1, 0, -1},
+        {"NMI raises IMASK to 15", 0x31, 0, -1, 0, 1, 11, 0xF1, 0, -1},
+        // The NMI is taken at this check, ahead of an acceptable level, which waits for a re-check.
+        {"NMI before a level", 0x00, 1u << 5, 3, 0x42, 1, 11, 0xF0, 1u << 5, 3},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
@@ -138,6 +144,25 @@ TEST_F(Cpu, AcceptanceOrderAndMasking) {
         EXPECT_EQ(cpu.r[15], k.vector ? sp - 8 : sp);
         EXPECT_EQ(test_bus_get32(sp - 4), k.vector ? k.sr : 0u);
     }
+}
+
+// The board's idle detection ends slices early, but a request posted while
+// the CPU idles is still accepted at the next check: the handler is entered
+// and its frame pushed before the slice ends.
+TEST_F(Cpu, OnChipRequestPostedWhileIdlingIsAccepted) {
+    load("irq_steps", 0);
+    vector(0x42, 1);
+    cpu.sr = 0;
+    cpu.idle = 1;
+    sh2_set_onchip_irq(&cpu, 3, 0x42);
+    const u32 sp = cpu.r[15];
+    ASSERT_EQ(sh2_run(&cpu, 100), 0);
+    EXPECT_EQ(cpu.pc, handler(1));
+    EXPECT_EQ(cpu.sr, 0x30u);
+    EXPECT_EQ(cpu.onchip_level, -1);
+    EXPECT_EQ(test_bus_get32(sp - 8), a);
+    EXPECT_EQ(cpu.cycles, 100u);  // the slice still ends at its target
+    EXPECT_EQ(cpu.idle, 1);
 }
 
 TEST_F(Cpu, TrapaAndIllegalInstructionFrames) {

@@ -42,9 +42,16 @@ MacOut model_macl(const MacIn& in) {
 }
 
 TEST(MacVectors, AccumulateAndSaturateLikeTheModel) {
-    const u32 accs[][2] = {{0, 0},          {0, 0x7FFFFFF0},          {0, 0x80000010},          {~0u, ~0u},
-                           {0x7FFF, 0xFFFFFFF0}, {0xFFFF8000, 0x10}, {0x12345678, 0x9ABCDEF0}, {0x8000, 0},
-                           {0x7FFFFFFF, ~0u},    {0x80000000, 0}};
+    const u32 accs[][2] = {{0, 0},
+                           {0, 0x7FFFFFF0},
+                           {0, 0x80000010},
+                           {~0u, ~0u},
+                           {0x7FFF, 0xFFFFFFF0},
+                           {0xFFFF8000, 0x10},
+                           {0x12345678, 0x9ABCDEF0},
+                           {0x8000, 0},
+                           {0x7FFFFFFF, ~0u},
+                           {0x80000000, 0}};
     const u16 words[] = {0, 1, 0xFFFF, 0x7FFF, 0x8000, 0x0010, 0x1234, 0xFF00};
     const u32 longs[] = {0, 1, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 0x00010000, 0x12345678, 0xFFFF0000};
     std::vector<MacIn> ins;
@@ -70,8 +77,8 @@ TEST(MacVectors, AccumulateAndSaturateLikeTheModel) {
                 harness_result(b + 2) == step && harness_result(b + 3) == step)
                 continue;
             failures++;
-            ADD_FAILURE() << std::hex << (k ? "MAC.L" : "MAC.W") << " mac=" << in.mach << ":" << in.macl << " sr="
-                          << in.sr << " x=" << (k ? in.xl : in.xw) << " y=" << (k ? in.yl : in.yw) << " got "
+            ADD_FAILURE() << std::hex << (k ? "MAC.L" : "MAC.W") << " mac=" << in.mach << ":" << in.macl
+                          << " sr=" << in.sr << " x=" << (k ? in.xl : in.xw) << " y=" << (k ? in.yl : in.yw) << " got "
                           << harness_result(b) << ":" << harness_result(b + 1) << " expected " << want[k].mach << ":"
                           << want[k].macl << " advances " << harness_result(b + 2) << "," << harness_result(b + 3);
         }

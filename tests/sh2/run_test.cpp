@@ -13,9 +13,9 @@
 namespace {
 
 constexpr u32 BASE = 0x400000;
-constexpr u32 STRAIGHT = BASE + 0x000;  // 600 x "add #1,r1", then a spin
-constexpr u32 SLEEPER = BASE + 0x800;  // sleep; add #1,r3; spin
-constexpr u32 HANDLER = BASE + 0x880;  // add #1,r4; rte; nop
+constexpr u32 STRAIGHT = BASE + 0x000;        // 600 x "add #1,r1", then a spin
+constexpr u32 SLEEPER = BASE + 0x800;         // sleep; add #1,r3; spin
+constexpr u32 HANDLER = BASE + 0x880;         // add #1,r4; rte; nop
 constexpr u32 STOP_JUMP = BASE + 0x900;       // mov #-1,r1; jmp @r1; nop
 constexpr u32 STOP_JUMP_MOVA = BASE + 0x980;  // the same with mova in the slot
 constexpr u32 TWO_CYCLES = BASE + 0xA00;      // mul.l r1,r2; spin back
@@ -210,7 +210,10 @@ TEST_F(RunLoop, StrictModeReportsMissingCode) {
     EXPECT_EQ(cpu.cycles, 7u);
     EXPECT_EQ(sh2_failed_pc(), STRAIGHT + 20);
     EXPECT_EQ(text.rfind("SH-2: missing translated code at 00400014 (after 1 instructions)\n"
-                         "last PCs: 00400014 00400000", 0), 0u) << text;
+                         "last PCs: 00400014 00400000",
+                         0),
+              0u)
+        << text;
 }
 
 TEST(RunDiagnostics, UnmodelledInstructionMessage) {
@@ -275,8 +278,10 @@ TEST_F(RunLoop, FallbackListRecordsEachCallsFirstInterpretedAddress) {
         for (int i = 0; i < 300; i++) {
             u32 n = fallback_len(), pc = cpu.pc;
             sh2_run(&cpu, cpu.cycles + 1);
-            if (n < 256) check(fallback_len() == n + 1 && fallback_at(n) == pc, "each call adds its first address");
-            else check(fallback_len() == 256, "the list stops at 256 entries");
+            if (n < 256)
+                check(fallback_len() == n + 1 && fallback_at(n) == pc, "each call adds its first address");
+            else
+                check(fallback_len() == 256, "the list stops at 256 entries");
         }
         check(fallback_at(255) == fresh + 2 * 253, "the last entry kept");
         std::exit(failures == 0 ? 0 : 1);
@@ -304,8 +309,8 @@ TEST(CompiledProgram, InterpreterComputesWhatTheHostComputes) {
         unsigned int in[32];
         for (u32 i = 0; i < 32; i++) in[i] = xorshift(seed);
         if (round == 0) {  // extremes of both signednesses
-            const unsigned int extremes[][2] = {{0, 0x80000000u}, {1, 0x7FFFFFFFu}, {2, 0}, {3, 0xFFFFFFFFu},
-                                                {16, 0x80000000u}, {17, 0xFFFFFFF6u}};
+            const unsigned int extremes[][2] = {{0, 0x80000000u}, {1, 0x7FFFFFFFu},  {2, 0},
+                                                {3, 0xFFFFFFFFu}, {16, 0x80000000u}, {17, 0xFFFFFFF6u}};
             for (auto [i, v] : extremes) in[i] = v;
         }
         for (u32 i = 0; i < 32; i++) test_bus_put32(IN + 4 * i, in[i]);

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "sh2/sh2.h"
+#include "sh2/interpreter.h"
 #include "sh2/xlate.h"
 
 constexpr u32 PROGRAM_BASE = 0x1000, STACK_TOP = 0x7FF00, DONE_ADDRESS = 0xFFFF0, HARNESS_DONE = 0x600DF00D;

@@ -22,7 +22,7 @@ struct StepCase {
     Fn setup;     // runs with R1 and GBR already at D
     int reg;      // register, T bit or MEM (the long word at last_ea) expected to hold `want`
     u32 want;
-    Fn check;     // anything else
+    Fn check;  // anything else
 };
 
 u32 A(u32 snippet) { return snippet_address(snippet); }
@@ -197,10 +197,9 @@ TEST(OperationTable, ExtraCyclesAndLastEaOfEveryType) {
     for (u32 t : {12u, 58u, 63u, 70u, 83u, 123u, 124u, 125u, 126u}) extra[t] = 2;
     extra[74] = 3;
     std::array<bool, 129> notes{};
-    for (u32 t : {2u,  3u,  4u,  9u,   10u,  11u,  21u,  22u,  23u,  24u,  53u,  54u,  57u,  58u,
-                  66u, 67u, 69u, 70u,  74u,  78u,  79u,  82u,  83u,  88u,  89u,  90u,  91u,  106u,
-                  107u, 108u, 109u, 111u, 112u, 113u, 114u, 115u, 116u, 117u, 118u, 123u, 124u, 125u,
-                  126u, 127u})
+    for (u32 t : {2u,   3u,   4u,   9u,   10u,  11u,  21u,  22u,  23u,  24u,  53u,  54u,  57u,  58u,  66u,
+                  67u,  69u,  70u,  74u,  78u,  79u,  82u,  83u,  88u,  89u,  90u,  91u,  106u, 107u, 108u,
+                  109u, 111u, 112u, 113u, 114u, 115u, 116u, 117u, 118u, 123u, 124u, 125u, 126u, 127u})
         notes[t] = true;
 
     std::array<u32, 129> opcode{};

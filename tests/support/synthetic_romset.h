@@ -71,17 +71,16 @@ struct SynthWriteOptions {
     bool upper_case;           // store names in upper case
     bool japanese;             // add "tx-jpn.u10" (the Japanese program file)
     SynthBiosPlace bios_place;
-    bool bios_wrong;           // the BIOS archive's BIOS file is damaged
-    bool bios_in_game_wrong;   // the game archive's BIOS file is damaged
-    bool deflate;              // compress members (default: stored)
+    bool bios_wrong;          // the BIOS archive's BIOS file is damaged
+    bool bios_in_game_wrong;  // the game archive's BIOS file is damaged
+    bool deflate;             // compress members (default: stored)
     std::vector<SynthExtraMember> extra;
 };
 
 // Writes the game archive and, unless bios_zip is null, the BIOS archive
 // (written even when it gets no BIOS file). Fixes the CRCs first. 1 on
 // success, 0 when a file cannot be written.
-int synth_write(SyntheticRomset* set, const SynthWriteOptions* options,
-                const char* game_zip, const char* bios_zip);
+int synth_write(SyntheticRomset* set, const SynthWriteOptions* options, const char* game_zip, const char* bios_zip);
 
 // Writes a ZIP archive of named members (stored, or deflated). 1 on success.
 struct SynthZipEntry {

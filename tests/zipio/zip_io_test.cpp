@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "zipio/zip_io.h"
 #include "tests/support/synthetic_romset.h"
+#include "zipio/zip_io.h"
 
 namespace {
 
@@ -46,11 +46,15 @@ TEST(ZipCompress, RoundTripsAtEveryLevelAndSizeAndRefusesWhatItCannotDo) {
     ASSERT_EQ(zipio_compress(packed.data(), &len, data.data(), data.size(), 6), 1);
     std::vector<u8> bad(packed.begin(), packed.begin() + static_cast<long>(len));
     bad[len / 2] ^= 0x55;  // the adler-32 trailer no longer matches
-    struct { const char* what; size_t room; const u8* src; size_t src_len; } cases[] = {
-        {"destination one byte short", data.size() - 1, packed.data(), len},
-        {"truncated stream", data.size(), packed.data(), len - 5},
-        {"damaged stream", data.size(), bad.data(), bad.size()},
-        {"not zlib data", data.size(), data.data(), 64}};
+    struct {
+        const char* what;
+        size_t room;
+        const u8* src;
+        size_t src_len;
+    } cases[] = {{"destination one byte short", data.size() - 1, packed.data(), len},
+                 {"truncated stream", data.size(), packed.data(), len - 5},
+                 {"damaged stream", data.size(), bad.data(), bad.size()},
+                 {"not zlib data", data.size(), data.data(), 64}};
     std::vector<u8> out(data.size());
     for (auto& c : cases) EXPECT_EQ(zipio_uncompress(out.data(), &c.room, c.src, c.src_len), 0) << c.what;
 }
@@ -63,7 +67,8 @@ protected:
     std::string write(const char* name, bool deflate) {
         std::string path = dir + "/" + name;
         const SynthZipEntry entries[] = {{"small.bin", small.data(), small.size()},
-                                         {"folder/Sub/BIG.bin", big.data(), big.size()}, {"empty", nullptr, 0}};
+                                         {"folder/Sub/BIG.bin", big.data(), big.size()},
+                                         {"empty", nullptr, 0}};
         EXPECT_EQ(synth_write_zip(path.c_str(), entries, 3, deflate), 1);
         return path;
     }
@@ -146,7 +151,12 @@ TEST_F(ZipReaderTest, OpensOnlyArchivesEvenEmptyOnesRefusesNullAndTakesBaseNames
 TEST_F(ZipReaderTest, DamagedMembersFailToExtract) {
     const u32 n = static_cast<u32>(big.size());
     // A flipped byte of the member's data, or an overwritten directory field (-1: none).
-    const struct { const char* what; bool deflate; long data_byte, central_field; u32 value; } cases[] = {
+    const struct {
+        const char* what;
+        bool deflate;
+        long data_byte, central_field;
+        u32 value;
+    } cases[] = {
         {"stored data, CRC no longer matches", false, 1000, -1, 0},
         {"deflated data damaged", true, 50, -1, 0},
         {"directory size larger than the data", false, -1, 24, n + 16},

@@ -130,3 +130,21 @@
     .org 40*0x80
     bra     .+4-4096
     nop
+    .org 41*0x80
+    bt/s    1f
+    rts
+    .org 41*0x80+0x40
+1:  nop
+    .org 42*0x80
+    bf/s    1f
+    trapa   #1
+    .org 42*0x80+0x40
+1:  nop
+    .org 43*0x80
+    braf    r1
+    bsr     1f
+    .org 43*0x80+0x40
+1:  nop
+    .org 44*0x80
+    jsr     @r1
+    .word   0xFFFF
