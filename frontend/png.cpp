@@ -78,23 +78,23 @@ uint8_t* frame_to_rgb(const uint32_t* frame, int width, int height, int rotation
     if (!frame || width <= 0 || height <= 0) return nullptr;
     int r = rotation & 3;
     int ow = r & 1 ? height : width, oh = r & 1 ? width : height;
-    uint8_t* out = (uint8_t*)malloc((size_t)ow * (size_t)oh * 3);
+    size_t bytes = (size_t)ow * (size_t)oh * 3;
+    uint8_t* out = (uint8_t*)malloc(bytes);
     if (!out) return nullptr;
-    uint8_t* p = out;
-    for (int i = 0; i < oh; i++) {
-        for (int j = 0; j < ow; j++) {
-            int x, y;
-            switch (r) {
-            case 1: x = i, y = height - 1 - j; break;
-            case 2: x = width - 1 - j, y = height - 1 - i; break;
-            case 3: x = width - 1 - i, y = j; break;
-            default: x = j, y = i; break;
-            }
-            uint32_t s = frame[(size_t)y * width + x];
-            *p++ = (uint8_t)(s >> 16);
-            *p++ = (uint8_t)(s >> 8);
-            *p++ = (uint8_t)s;
+    // One pass over the output, so that the writes are bounded by its size.
+    for (size_t k = 0, n = 0; k + 3 <= bytes; k += 3, n++) {
+        int i = (int)(n / (size_t)ow), j = (int)(n % (size_t)ow);
+        int x, y;
+        switch (r) {
+        case 1: x = i, y = height - 1 - j; break;
+        case 2: x = width - 1 - j, y = height - 1 - i; break;
+        case 3: x = width - 1 - i, y = j; break;
+        default: x = j, y = i; break;
         }
+        uint32_t s = frame[(size_t)y * width + x];
+        out[k] = (uint8_t)(s >> 16);
+        out[k + 1] = (uint8_t)(s >> 8);
+        out[k + 2] = (uint8_t)s;
     }
     *out_w = ow;
     *out_h = oh;
