@@ -29,8 +29,7 @@ void dip_row(const AdapterDipSwitch& dip) {
     }
     int b = dip_current_choice(dip, *word);
     const char* shown = dip.choices[b].label;
-    int change = 0;
-    int d = row_amount(screen_row(label, shown ? shown : "", 1, &change, nullptr), change);
+    int d = change_row(label, shown ? shown : "", 1, nullptr);
     if (d != 0) *word = dip_with_choice(dip, *word, cycle_value(b, d, n));
 }
 

@@ -18,8 +18,13 @@ inline int screen_row(const char* label, const char* value, int enabled, int* ch
     return menu_item(label, value, enabled, change, help);
 }
 
-// What a row asks for in this pass: +1 when activated, else its change.
-inline int row_amount(int activated, int change) { return activated ? 1 : change; }
+// A row with a value to change: draws it and gives what it asks for in
+// this pass, +1 when activated, else its change (-1, 0 or +1).
+inline int change_row(const char* label, const char* value, int enabled, const char* help) {
+    int change = 0;
+    int activated = screen_row(label, value, enabled, &change, help);
+    return activated ? 1 : change;
+}
 
 // Index + d within n entries, wrapping both ways (C++'s % keeps the sign).
 inline int cycle_value(int value, int d, int n) {
@@ -77,8 +82,7 @@ inline int setting_row(const SettingRow& r) {
     int32_t& v = fe.settings.*r.field;
     char value[64];
     setting_row_value(r, v, value, sizeof value);
-    int change = 0;
-    int d = row_amount(screen_row(r.label, value, r.enabled ? r.enabled() : 1, &change, r.help), change);
+    int d = change_row(r.label, value, r.enabled ? r.enabled() : 1, r.help);
     if (d == 0) return 0;
     v = setting_row_next(r, v, d);
     if (r.applied) r.applied();

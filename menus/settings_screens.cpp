@@ -143,10 +143,7 @@ void output_device_row() {
     if (n < 0) n = 0;
     int index = audio_device_index(fe.settings.device, n, output_device_name);
     const char* name = index >= 0 ? output_device_name(index) : nullptr;
-    int change = 0;
-    int d = row_amount(screen_row("Output Device", name ? name : "System default", n > 0, &change,
-                                  "Changes take effect immediately."),
-                       change);
+    int d = change_row("Output Device", name ? name : "System default", n > 0, "Changes take effect immediately.");
     if (d == 0) return;
     int k = next_audio_device(index, d, n);
     const char* chosen = k >= 0 ? output_device_name(k) : nullptr;
