@@ -102,6 +102,11 @@ void format_key_name(int scancode, char* text);
 // "first / second   |   controller" of a binding, into 200 bytes.
 void format_binding_text(const InputBinding& b, char* text);
 
+// Display screen.
+// Where the preview of a W x H output goes; 0 when the box would be 2u wide
+// or less (or has no height): no preview then.
+int display_preview_area(int w, int h, int u, SDL_Rect* area);
+
 // Audio screen.
 // The last device whose name equals the setting exactly; -1 for none (an
 // empty setting never matches).

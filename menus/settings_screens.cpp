@@ -106,13 +106,8 @@ void draw_display_preview() {
     if (!fe.running) return;
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(fe.renderer, &w, &h);
-    int u = fe.ui_unit;
     SDL_Rect area;
-    area.x = w * 52 / 100;
-    area.w = w - area.x - u * 48 / 100;
-    area.y = u * 150 / 100;
-    area.h = h - u * 120 / 100 - u * 150 / 100;
-    if (area.w <= 2 * u || area.h <= 0) return;
+    if (!display_preview_area(w, h, fe.ui_unit, &area)) return;
     SDL_RenderSetViewport(fe.renderer, &area);
     draw_game_picture(area.w, area.h, 0);
     SDL_RenderSetViewport(fe.renderer, nullptr);
@@ -152,6 +147,14 @@ void output_device_row() {
 }
 
 }  // namespace
+
+int display_preview_area(int w, int h, int u, SDL_Rect* area) {
+    area->x = w * 52 / 100;
+    area->w = w - area->x - u * 48 / 100;
+    area->y = u * 150 / 100;
+    area->h = h - u * 120 / 100 - u * 150 / 100;
+    return area->w > 2 * u && area->h > 0;
+}
 
 int audio_device_index(const char* setting, int n, const char* (*name_of)(int index)) {
     int found = -1;

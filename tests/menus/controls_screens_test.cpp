@@ -163,18 +163,23 @@ TEST_F(ControlsScreenTest, RowsThatLeadElsewhere) {
 }
 
 TEST_F(ControlsScreenTest, AfterARowActsTheSamePassIgnoresBackAndExtra) {
+    fe.menu.cursor[SCREEN_CONTROLS] = index_of("Hotkeys");
+    fe.menu_input.select = 1;
     fe.menu_input.back = 1;
-    enter("Hotkeys");
+    pass();
     EXPECT_EQ(top(), SCREEN_HOTKEYS);
     EXPECT_EQ(fe.screen_depth, 3);
     EXPECT_FALSE(settings_written());
 
-    // The capture pushed by Enter is the pass's one act: Delete in the same
+    // The capture opened by Enter is the pass's one act: Delete in the same
     // pass does not also clear the binding.
     fe.screen_depth = 2;
+    fe.menu.cursor[SCREEN_CONTROLS] = index_of("P1 Shot");
+    fe.menu_input.select = 1;
     fe.menu_input.extra = 2;
-    enter("P1 Shot");
+    pass();
     EXPECT_EQ(top(), SCREEN_KEY_CAPTURE);
+    EXPECT_EQ(fe.capture_column, 0);
     EXPECT_EQ(fe.bindings[2].key1, 29);
 }
 

@@ -94,6 +94,7 @@ protected:
         int i = index_of(label);
         ASSERT_GE(i, 0) << "no row " << label;
         fe.menu.cursor[screen] = i;
+        pass();  // scrolls the row into view
         fe.menu_input.*key = value;
         pass();
     }
