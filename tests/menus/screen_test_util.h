@@ -91,6 +91,7 @@ protected:
 
     // One pass with the cursor on the row and one input flag set.
     void press(const std::string& label, int32_t MenuInput::*key, int value = 1) {
+        pass();  // the rows as they stand now
         int i = index_of(label);
         ASSERT_GE(i, 0) << "no row " << label;
         fe.menu.cursor[screen] = i;
