@@ -40,21 +40,14 @@ protected:
 };
 
 TEST(FormatPadBinding, NamesButtonsNumbersAndAxisDirections) {
-    EXPECT_EQ(pad_text(-1), "-");
-    EXPECT_EQ(pad_text(0), "A");
-    EXPECT_EQ(pad_text(7), "L3");
-    EXPECT_EQ(pad_text(11), "D-Up");
-    EXPECT_EQ(pad_text(20), "Touchpad");
-    EXPECT_EQ(pad_text(21), "Button 21");
-    EXPECT_EQ(pad_text(25), "Button 25");
-    EXPECT_EQ(pad_text(99), "Button 99");
-    EXPECT_EQ(pad_text(100), "leftx-");
-    EXPECT_EQ(pad_text(101), "leftx+");
-    EXPECT_EQ(pad_text(103), "lefty+");
-    EXPECT_EQ(pad_text(111), "righttrigger+");
-    // Axes SDL does not know keep a generic name.
-    EXPECT_EQ(pad_text(112), "axis-");
-    EXPECT_EQ(pad_text(INT_MAX), "axis+");
+    const std::pair<int, const char*> cases[] = {
+        {-1, "-"},           {0, "A"},           {7, "L3"},        {11, "D-Up"},     {20, "Touchpad"},
+        {21, "Button 21"},   {25, "Button 25"},  {99, "Button 99"}, {100, "leftx-"}, {101, "leftx+"},
+        {103, "lefty+"},     {111, "righttrigger+"},
+        // Axes SDL does not know keep a generic name.
+        {112, "axis-"},      {INT_MAX, "axis+"},
+    };
+    for (const auto& [code, text] : cases) EXPECT_EQ(pad_text(code), text) << code;
 }
 
 TEST(FormatBindingText, KeysOfNoneAndOfUnknownScancodes) {
@@ -98,22 +91,13 @@ TEST_F(ControlsScreenTest, QuickMenuCyclesBothWaysAndTheFileIsWrittenOnBack) {
     EXPECT_EQ(fe.settings.menu_combo, 0);
     right("Quick Menu (controller)");
     EXPECT_EQ(fe.settings.menu_combo, 1);
-    EXPECT_FALSE(settings_written());
-    back();
-    EXPECT_EQ(fe.screen_depth, 1);
-    EXPECT_NE(settings_text().find("menu_combo = 1\n"), std::string::npos);
+    expect_back_writes({"menu_combo = 1"});
 }
 
 TEST_F(ControlsScreenTest, DeadZoneStepsByFiveWithinItsRange) {
-    enter("Stick Dead Zone");
-    EXPECT_EQ(fe.settings.deadzone, 35);
-    fe.settings.deadzone = 90;
-    right("Stick Dead Zone");
-    EXPECT_EQ(fe.settings.deadzone, 90);
-    fe.settings.deadzone = 5;
-    left("Stick Dead Zone");
-    EXPECT_EQ(fe.settings.deadzone, 5);
-    EXPECT_EQ(row("Stick Dead Zone").value, "5%");
+    expect_step_row("Stick Dead Zone", fe.settings.deadzone, 5, 5, 90);
+    pass();
+    EXPECT_EQ(row("Stick Dead Zone").value, "85%");
 }
 
 TEST_F(ControlsScreenTest, BindingRowsOpenTheCaptureForTheirColumn) {
@@ -155,10 +139,7 @@ TEST_F(ControlsScreenTest, RowsThatLeadElsewhere) {
     EXPECT_EQ(top(), SCREEN_PLAYER_CONTROLLERS);
     fe.screen_depth = 2;
     enter("Restore Default Controls");
-    EXPECT_EQ(top(), SCREEN_CONFIRM);
-    EXPECT_EQ(fe.confirm_action, CONFIRM_RESTORE_CONTROLS);
-    EXPECT_EQ(fe.confirm_value, 0);
-    EXPECT_STREQ(fe.confirm_text, "Restore all default keyboard and controller mappings?");
+    expect_confirm(CONFIRM_RESTORE_CONTROLS, 0, "Restore all default keyboard and controller mappings?");
     EXPECT_FALSE(settings_written());
 }
 
@@ -198,10 +179,7 @@ TEST_F(ControlsScreenTest, HotkeysScreenBindsTheElevenHotkeys) {
     expect_capture(HOTKEY_MENU, 2, 1);
     press("Quick Save", &MenuInput::extra, 2);
     EXPECT_EQ(fe.hotkeys[HOTKEY_QUICK_SAVE].key1, -1);
-    EXPECT_FALSE(settings_written());
-    back();
-    EXPECT_EQ(fe.screen_depth, 1);
-    EXPECT_NE(settings_text().find("quick_save = -1,-1,-1\n"), std::string::npos);
+    expect_back_writes({"quick_save = -1,-1,-1"});
 }
 
 }  // namespace

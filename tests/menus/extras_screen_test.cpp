@@ -115,14 +115,7 @@ TEST_F(ExtrasScreenTest, RewindSwitchAndMemoryLimitWithoutAGame) {
     EXPECT_TRUE(row("Rewind Memory Limit").enabled);
     EXPECT_EQ(index_of("Rewind History"), -1);
 
-    enter("Rewind Memory Limit");
-    EXPECT_EQ(fe.settings.rewind_mb, 80);
-    fe.settings.rewind_mb = 512;
-    right("Rewind Memory Limit");
-    EXPECT_EQ(fe.settings.rewind_mb, 512);
-    fe.settings.rewind_mb = 16;
-    left("Rewind Memory Limit");
-    EXPECT_EQ(fe.settings.rewind_mb, 16);
+    expect_step_row("Rewind Memory Limit", fe.settings.rewind_mb, 16, 16, 512);
     left("Rewind");
     EXPECT_EQ(fe.settings.rewind, 0);
 }
@@ -164,22 +157,10 @@ TEST_F(ExtrasScreenTest, SwitchingRewindDuringAGameResetsTheRing) {
 }
 
 TEST_F(ExtrasScreenTest, TogglesFlipWithEveryKeyAndBackWritesTheFile) {
-    right("Autosave on Exit");
-    EXPECT_EQ(fe.settings.autosave_exit, 0);
-    left("Autosave on Exit");
-    EXPECT_EQ(fe.settings.autosave_exit, 1);
-    enter("Autosave on Main Menu");
-    EXPECT_EQ(fe.settings.autosave_menu, 0);
-    enter("Pause When Unfocused");
-    EXPECT_EQ(fe.settings.pause_on_focus_loss, 0);
-    pass();
-    EXPECT_EQ(row("Autosave on Main Menu").value, "Off");
-    EXPECT_FALSE(settings_written());
-    back();
-    EXPECT_EQ(fe.screen_depth, 1);
-    std::string text = settings_text();
-    EXPECT_NE(text.find("autosave_menu = 0\n"), std::string::npos);
-    EXPECT_NE(text.find("pause_on_focus_loss = 0\n"), std::string::npos);
+    expect_toggle_row("Autosave on Exit", fe.settings.autosave_exit);
+    expect_toggle_row("Autosave on Main Menu", fe.settings.autosave_menu);
+    expect_toggle_row("Pause When Unfocused", fe.settings.pause_on_focus_loss);
+    expect_back_writes({"autosave_exit = 0", "autosave_menu = 0", "pause_on_focus_loss = 0"});
 }
 
 TEST_F(ExtrasScreenTest, MovieRowsFollowTheGameTheFeatureAndARecording) {
@@ -257,10 +238,7 @@ TEST_F(ExtrasScreenTest, PlayLatestAsksDuringAGame) {
     load_fake_game_running();
     pass();
     enter("Play Latest Movie");
-    EXPECT_EQ(top(), SCREEN_CONFIRM);
-    EXPECT_EQ(fe.confirm_action, CONFIRM_PLAY_MOVIE);
-    EXPECT_EQ(fe.confirm_value, 99);
-    EXPECT_STREQ(fe.confirm_text, "Play the latest movie? Unsaved progress will be lost.");
+    expect_confirm(CONFIRM_PLAY_MOVIE, 99, "Play the latest movie? Unsaved progress will be lost.");
 }
 
 TEST_F(ExtrasScreenTest, PlayLatestWithoutAGameAndNoMovieStaysInTheMenu) {
@@ -288,10 +266,7 @@ TEST_F(ExtrasScreenTest, ScreenshotIsTakenAndTheMenuStays) {
 
 TEST_F(ExtrasScreenTest, ResetAllSettingsAsksFirst) {
     enter("Reset All Settings");
-    EXPECT_EQ(top(), SCREEN_CONFIRM);
-    EXPECT_EQ(fe.confirm_action, CONFIRM_RESTORE_ALL);
-    EXPECT_EQ(fe.confirm_value, 0);
-    EXPECT_STREQ(fe.confirm_text, "Reset all settings and controls to defaults? Save states are kept.");
+    expect_confirm(CONFIRM_RESTORE_ALL, 0, "Reset all settings and controls to defaults? Save states are kept.");
 }
 
 TEST_F(ExtrasScreenTest, ALongDataFolderIsCutTo299Bytes) {

@@ -54,10 +54,8 @@ TEST_F(GameplayScreenTest, RowsFromTheDipTableAndTheRestartRowOnlyWhileRunning) 
     pass();
     EXPECT_EQ(labels().back(), "Restart Now to Apply");
     enter("Restart Now to Apply");
-    EXPECT_EQ(top(), SCREEN_CONFIRM);
-    EXPECT_EQ(fe.confirm_action, CONFIRM_RESTART);
-    EXPECT_EQ(fe.confirm_value, 0);
-    EXPECT_STREQ(fe.confirm_text, "Restart the game with the new switch settings? Unsaved progress will be lost.");
+    expect_confirm(CONFIRM_RESTART, 0,
+                   "Restart the game with the new switch settings? Unsaved progress will be lost.");
 }
 
 TEST_F(GameplayScreenTest, ChoicesWrapBothWaysAndOnlyTheMasksBitsChange) {
@@ -123,11 +121,8 @@ TEST_F(GameplayScreenTest, RestoreDefaultsSetsOnlyTheSwitchesBitsAndBackWritesTh
     fe.settings.dsw[0] = 0x0000;
     enter("Restore Defaults");
     EXPECT_EQ(fe.settings.dsw[0], 0x0022);
-    EXPECT_FALSE(settings_written());
     enter("Flip Screen");
-    back();
-    EXPECT_EQ(fe.screen_depth, 1);
-    EXPECT_NE(settings_text().find("dsw1 = 0x0020\n"), std::string::npos);
+    expect_back_writes({"dsw1 = 0x0020"});
 
     use_odd_dips();
     fe.settings.dsw[0] = 0x0000;

@@ -174,9 +174,7 @@ TEST_F(RomBrowserTest, PickingDuringAGameAsksAndKeepsTheListingMeanwhile) {
     load_fake_game_running();
     open_browser();
     enter("fake.zip");
-    EXPECT_EQ(top(), SCREEN_CONFIRM);
-    EXPECT_EQ(fe.confirm_action, CONFIRM_SWITCH_ROM);
-    EXPECT_STREQ(fe.confirm_text, "Switch to fake.zip? The current game will end.");
+    expect_confirm(CONFIRM_SWITCH_ROM, 0, "Switch to fake.zip? The current game will end.");
     EXPECT_EQ(std::string(fe.pending_rom_path), roms + "/fake.zip");
     EXPECT_NE(fe.browse_entries, nullptr);
 
@@ -190,11 +188,8 @@ TEST_F(RomBrowserTest, PickingDuringAGameAsksAndKeepsTheListingMeanwhile) {
 TEST_F(RomBrowserTest, BackFreesTheListingAndWritesTheFolder) {
     open_browser();
     enter("sub/");
-    EXPECT_FALSE(settings_written());
-    back();
-    EXPECT_EQ(fe.screen_depth, 1);
+    expect_back_writes({"browse_dir = " + roms + "/sub"});
     expect_listing_freed();
-    EXPECT_NE(settings_text().find("browse_dir = " + roms + "/sub\n"), std::string::npos);
 
     // The next visit starts again from the folder left.
     open_browser();

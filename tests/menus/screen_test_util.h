@@ -115,6 +115,52 @@ protected:
     }
     std::string settings_text() { return read_text(fe.settings_path); }
 
+    // A step row: Enter adds one step, Left and Right stop at the limits.
+    void expect_step_row(const std::string& label, int32_t& setting, int step, int lo, int hi) {
+        setting = lo;
+        enter(label);
+        EXPECT_EQ(setting, lo + step) << label;
+        left(label);
+        left(label);
+        EXPECT_EQ(setting, lo) << label;
+        setting = hi;
+        right(label);
+        EXPECT_EQ(setting, hi) << label;
+        left(label);
+        EXPECT_EQ(setting, hi - step) << label;
+    }
+
+    // A toggle row flips with Enter, Left and Right alike.
+    void expect_toggle_row(const std::string& label, int32_t& setting) {
+        setting = 1;
+        right(label);
+        EXPECT_EQ(setting, 0) << label;
+        left(label);
+        EXPECT_EQ(setting, 1) << label;
+        enter(label);
+        EXPECT_EQ(setting, 0) << label;
+        pass();
+        EXPECT_EQ(row(label).value, "Off");
+    }
+
+    // The confirmation dialog on top, asking this.
+    void expect_confirm(int action, int value, const char* text) {
+        EXPECT_EQ(top(), SCREEN_CONFIRM);
+        EXPECT_EQ(fe.confirm_action, action);
+        EXPECT_EQ(fe.confirm_value, value);
+        EXPECT_STREQ(fe.confirm_text, text);
+    }
+
+    // Nothing written until Back; Back writes these lines and leaves.
+    void expect_back_writes(const std::vector<std::string>& lines) {
+        EXPECT_FALSE(settings_written());
+        int depth = fe.screen_depth;
+        back();
+        EXPECT_EQ(fe.screen_depth, depth - 1);
+        std::string text = settings_text();
+        for (const std::string& line : lines) EXPECT_NE(text.find(line + "\n"), std::string::npos) << line;
+    }
+
     // A toast shown since the last clear, "" when none.
     static std::string toast() { return fe.toast_text; }
 

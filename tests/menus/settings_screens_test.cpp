@@ -56,22 +56,21 @@ TEST_F(DisplayScreenTest, RowsInOrderWithTheirDefaultValues) {
 }
 
 TEST_F(DisplayScreenTest, StepRowsClampAndActivationCountsAsPlusOne) {
-    fe.settings.scanlines = 100;
-    right("Scanlines");
-    EXPECT_EQ(fe.settings.scanlines, 100);
-    enter("Scanlines");
-    EXPECT_EQ(fe.settings.scanlines, 100);
-    left("Scanlines");
-    EXPECT_EQ(fe.settings.scanlines, 90);
+    FrontendSettings& s = fe.settings;
+    expect_step_row("Scanlines", s.scanlines, 10, 0, 100);
+    s.mask = 1;
+    expect_step_row("Mask Strength", s.mask_strength, 10, 0, 100);
+    expect_step_row("Brightness", s.brightness, 5, 50, 150);
+    expect_step_row("Gamma", s.gamma, 5, 50, 200);
+    expect_step_row("Window Size", s.window_scale, 1, 1, 8);
 
     fe.settings.brightness = 50;
-    left("Brightness");
-    EXPECT_EQ(fe.settings.brightness, 50);
     fe.picture_lut_stale = 0;
     enter("Brightness");
     EXPECT_EQ(fe.settings.brightness, 55);
     EXPECT_EQ(fe.picture_lut_stale, 1);
 
+    fe.settings.gamma = 100;
     fe.picture_lut_stale = 0;
     left("Gamma");
     EXPECT_EQ(fe.settings.gamma, 95);
@@ -194,12 +193,7 @@ TEST_F(DisplayScreenTest, RestoreDefaultsTakesOnlyTheDisplaySettings) {
 TEST_F(DisplayScreenTest, TheSettingsFileIsWrittenOnBackOnly) {
     right("Scanlines");
     right("Background");
-    EXPECT_FALSE(settings_written());
-    back();
-    EXPECT_EQ(fe.screen_depth, 1);
-    std::string text = settings_text();
-    EXPECT_NE(text.find("scanlines = 10\n"), std::string::npos);
-    EXPECT_NE(text.find("border = 2\n"), std::string::npos);
+    expect_back_writes({"scanlines = 10", "border = 2"});
 }
 
 TEST_F(DisplayScreenTest, ThePreviewShowsTheRunningGameUndimmed) {
@@ -294,26 +288,9 @@ TEST_F(AudioScreenTest, RowsInOrderWithTheirValues) {
 }
 
 TEST_F(AudioScreenTest, VolumeStepsAndMuteToggles) {
-    enter("Master Volume");
-    EXPECT_EQ(fe.settings.volume, 85);
-    fe.settings.volume = 100;
-    right("Master Volume");
-    EXPECT_EQ(fe.settings.volume, 100);
-    fe.settings.volume = 0;
-    left("Master Volume");
-    EXPECT_EQ(fe.settings.volume, 0);
-    right("Mute");
-    EXPECT_EQ(fe.settings.mute, 1);
-    left("Mute");
-    EXPECT_EQ(fe.settings.mute, 0);
-    enter("Mute");
-    EXPECT_EQ(fe.settings.mute, 1);
-    pass();
-    EXPECT_EQ(row("Mute").value, "On");
-    EXPECT_FALSE(settings_written());
-    back();
-    EXPECT_EQ(fe.screen_depth, 1);
-    EXPECT_NE(settings_text().find("mute = 1\n"), std::string::npos);
+    expect_step_row("Master Volume", fe.settings.volume, 5, 0, 100);
+    expect_toggle_row("Mute", fe.settings.mute);
+    expect_back_writes({"volume = 95", "mute = 0"});
 }
 
 TEST_F(AudioScreenTest, LatencyStepsByEightToItsLimitsAndReopensTheDevice) {
