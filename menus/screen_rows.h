@@ -1,6 +1,6 @@
-// The rows the settings screens share (toggle, cycle, step and binding
-// rows over the settings block), and the plain helpers of those screens
-// that tests reach directly.
+// The rows the settings screens share (toggle, cycle and step rows over
+// the settings block), and the plain helpers of those screens that tests
+// reach directly.
 #pragma once
 
 #include <cstddef>
@@ -26,11 +26,12 @@ inline int change_row(const char* label, const char* value, int enabled, const c
     return activated ? 1 : change;
 }
 
-// Index + d within n entries, wrapping both ways (C++'s % keeps the sign).
+// Index + d within n entries, wrapping both ways (C++'s % keeps the sign;
+// a hand-edited value may sit at the ends of the int range).
 inline int cycle_value(int value, int d, int n) {
     if (n <= 0) return 0;
-    int k = (value + d) % n;
-    return k < 0 ? k + n : k;
+    long long k = ((long long)value + d) % n;
+    return (int)(k < 0 ? k + n : k);
 }
 
 inline int step_value(int value, int d, int step, int lo, int hi) {

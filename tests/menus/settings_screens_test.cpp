@@ -109,6 +109,12 @@ TEST_F(DisplayScreenTest, CycleRowsWrapBothWays) {
     EXPECT_EQ(row("Frame Pacing").value, "Display sync");
     right("Frame Pacing");
     EXPECT_EQ(fe.settings.pacing, 0);
+    fe.settings.border = INT32_MAX;  // 2147483647 % 3 = 1
+    right("Background");
+    EXPECT_EQ(fe.settings.border, 2);
+    fe.settings.border = INT32_MIN;  // -2147483648 wraps to 1
+    left("Background");
+    EXPECT_EQ(fe.settings.border, 0);
 }
 
 TEST_F(DisplayScreenTest, ModeTogglesWithEveryKeyAndWindowSizeIsForWindowsOnly) {
