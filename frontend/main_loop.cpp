@@ -208,6 +208,20 @@ void account_profile(uint64_t draw_start) {
     fe.profile_pass_count = 0;
 }
 
+// The ROM browser's listing lives only while its screen is open. A
+// confirmed ROM switch or the menu closing replace the stack without
+// passing through the screen, so each pass checks after the menus ran.
+void release_closed_rom_browser() {
+    if (fe.menu_open)
+        for (int i = 0; i < fe.screen_depth; i++)
+            if (fe.screen_stack[i] == SCREEN_ROM_SELECTION) return;
+    free(fe.browse_entries);
+    fe.browse_entries = nullptr;
+    fe.browse_count = 0;
+    fe.browse_locations = 0;
+    fe.browse_failed_path[0] = '\0';
+}
+
 }  // namespace
 
 void frontend_set_menu_hooks(const MenuHooks* h) { hooks = h ? *h : MenuHooks{}; }
@@ -283,6 +297,7 @@ void main_loop_pass() {
     SDL_GetRendererOutputSize(fe.renderer, &w, &h);
     fe.ui_unit = compute_ui_unit(w, h);
     draw_pass(w, h);
+    release_closed_rom_browser();
     account_profile(draw_start);
 
     int sleep = pass_sleep_ms(fe.running, fe.menu_open, fe.vsync_effective, frame_period_ms(),
