@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr size_t BIOS_OVERRIDE_SIZE = 1024;
-constexpr size_t FOLDER_SIZE = 1024;
+constexpr size_t BIOS_OVERRIDE_SIZE = ADAPTER_PATH_LIMIT;
+constexpr size_t FOLDER_SIZE = ADAPTER_PATH_LIMIT;
 constexpr u8 DIP_ALWAYS_SET = 0x01;  // bit 0 of the DIP byte is forced on
 constexpr int ADAPTER_REGION = 'U';
 
@@ -24,6 +24,9 @@ const char MSG_NOT_LOADED[] = "no game is loaded";
 const char MSG_STOPPED[] = "The SH-2 program stopped at address %08X (an instruction the runtime cannot execute).";
 
 char bios_override[BIOS_OVERRIDE_SIZE];
+// An override too long for its buffer: no BIOS is looked for anywhere else,
+// and none is read under a cut name.
+bool bios_override_refused;
 u8 loaded;
 BoardState* board;
 // Backup RAM as of the last NVRAM save or load: tells whether the game has
@@ -167,11 +170,13 @@ int adapter_nvram_dirty() {
 }
 
 const char* find_bios_archive(const char* archive, char* out) {
+    if (bios_override_refused) return nullptr;
     if (bios_override[0]) return bios_override;
     const char* env = getenv("VOXA_BIOS");
     if (env && env[0]) return env;
 
     char folder[FOLDER_SIZE];
+    if (archive && strlen(archive) >= sizeof folder) return nullptr;
     snprintf(folder, sizeof folder, "%s", archive ? archive : "");
     const char* slash = strrchr(folder, '/');
     const char* backslash = strrchr(folder, '\\');
@@ -195,7 +200,9 @@ const char* find_bios_archive(const char* archive, char* out) {
 }
 
 void adapter_set_bios_override(const char* path) {
-    snprintf(bios_override, sizeof bios_override, "%s", path ? path : "");
+    if (!path) path = "";
+    bios_override_refused = strlen(path) >= sizeof bios_override;
+    snprintf(bios_override, sizeof bios_override, "%s", bios_override_refused ? "" : path);
 }
 
 const char* adapter_bios_override() { return bios_override; }

@@ -12,7 +12,10 @@
 extern const GameAdapter talvex_adapter;
 
 constexpr size_t ADAPTER_NVRAM_SIZE = 0x2000;
-constexpr size_t ADAPTER_BIOS_PATH_SIZE = 1100;  // room for find_bios_archive's result
+// The longest path the adapter takes (less its terminating NUL); a longer
+// one is refused, never cut.
+constexpr size_t ADAPTER_PATH_LIMIT = 4096;
+constexpr size_t ADAPTER_BIOS_PATH_SIZE = ADAPTER_PATH_LIMIT + 16;  // room for find_bios_archive's result
 constexpr u32 ADAPTER_MAX_AUDIO_FRAMES = 2048;
 
 // Descriptor operations.

@@ -118,14 +118,9 @@ int create_picture_buffers() {
     return fe.game_texture && fe.raw_frame && fe.raw_frame16 && fe.picture_frame && fe.audio_buffer;
 }
 
-// The ROM archive: the command line's, else the setting when it names a
-// file, else the first archive of the expected name found in the usual
-// places.
-void find_rom(const CommandLine& cl, const char* base) {
-    if (cl.rom && !copy_path(fe.rom, cl.rom)) {
-        log_line("ROM %s rejected: %s", cl.rom, "the path is too long");
-        return;
-    }
+// The ROM archive: the setting when it names a file, else the first
+// archive of the expected name found in the usual places.
+void find_rom(const char* base) {
     if (fe.rom[0] && is_regular_file(fe.rom)) return;
 
     const char* name = fe.adapter.rom_archive_name ? fe.adapter.rom_archive_name : "";
@@ -396,10 +391,15 @@ int frontend_main(const GameAdapter* adapter, int argc, char** argv) {
     open_controllers();
     open_audio_device();
 
-    find_rom(cl, base);
-    if (fe.rom[0]) {
-        open_rom(fe.rom);
+    if (cl.rom && !copy_path(fe.rom, cl.rom)) {
+        // A path that does not fit is refused by the opening itself, and no
+        // other archive is opened in its place.
+        open_rom(cl.rom);
     } else {
+        find_rom(base);
+        if (fe.rom[0]) open_rom(fe.rom);
+    }
+    if (!fe.rom[0] && !fe.rom_message[0]) {
         snprintf(fe.rom_message, sizeof fe.rom_message, "No ROM selected. Choose ROM Selection and pick %s.",
                  fe.adapter.rom_archive_name ? fe.adapter.rom_archive_name : "");
     }

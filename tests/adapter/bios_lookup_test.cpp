@@ -59,10 +59,25 @@ TEST_F(BiosLookup, SeparatorsAndRelativePaths) {
     EXPECT_EQ(beside, "sub\\voxa.zip");
 }
 
-TEST_F(BiosLookup, OverlongPathsAreCutNotOverrun) {
-    EXPECT_EQ(lookup(std::string(3000, 'a').c_str()), "(none)");
-    adapter_set_bios_override(std::string(2000, 'b').c_str());
-    EXPECT_EQ(std::string(adapter_bios_override()), std::string(1023, 'b'));
+// A path too long to keep whole is refused: nothing is looked for under a
+// shortened name, not even beside a game archive whose folder holds a BIOS.
+TEST_F(BiosLookup, OverlongPathsAreRefusedNeverCut) {
+    std::string dir = synth_temp_dir();
+    touch(dir + "/voxa.zip");
+    std::string beside = dir + "/voxa.zip";
+    EXPECT_EQ(lookup((dir + "/talvex.zip").c_str()), beside);
+    std::string deep = dir + "/" + std::string(ADAPTER_PATH_LIMIT, 'a') + "/talvex.zip";
+    EXPECT_EQ(lookup(deep.c_str()), "(none)");
+
+    std::string long_bios(3000, 'b');  // fits: kept whole
+    adapter_set_bios_override(long_bios.c_str());
+    EXPECT_EQ(std::string(adapter_bios_override()), long_bios);
+    setenv("VOXA_BIOS", beside.c_str(), 1);
+    adapter_set_bios_override(std::string(ADAPTER_PATH_LIMIT, 'b').c_str());
+    EXPECT_EQ(std::string(adapter_bios_override()), "");
+    EXPECT_EQ(lookup((dir + "/talvex.zip").c_str()), "(none)") << "no other BIOS in its place";
+    adapter_set_bios_override("");
+    EXPECT_EQ(lookup((dir + "/talvex.zip").c_str()), beside);
 }
 
 // "--bios PATH" pairs leave argv (the last path wins); everything else keeps
