@@ -36,26 +36,22 @@ uint64_t sum_of_sizes() {
     return sum;
 }
 
-class RewindTest : public FakeGameTest {
+// The rewind setting on with a memory limit, as the settings file gives it.
+template <class Game, int MB>
+class WithRewind : public Game {
 protected:
     void SetUp() override {
-        FakeGameTest::SetUp();
+        Game::SetUp();
         fe.settings.rewind = 1;
-        fe.settings.rewind_mb = 16;
+        fe.settings.rewind_mb = MB;
     }
 };
 
-class TalvexRewindTest : public TalvexGameTest {
-protected:
-    void SetUp() override {
-        TalvexGameTest::SetUp();
-        fe.settings.rewind = 1;
-        fe.settings.rewind_mb = 64;
-        reset_rewind();
-    }
-};
+using RewindTest = WithRewind<FakeGameTest, 16>;
+using TalvexRewindTest = WithRewind<TalvexGameTest, 64>;
 
 TEST_F(TalvexRewindTest, EntriesAreKeptAndCountedAtTheirPackedSize) {
+    reset_rewind();
     ASSERT_NE(fe.rewind.entries, nullptr);
     EXPECT_EQ(fe.rewind.capacity, 4096);
     EXPECT_EQ(fe.rewind.budget, 64ull << 20);
@@ -96,6 +92,7 @@ TEST_F(TalvexRewindTest, EntriesAreKeptAndCountedAtTheirPackedSize) {
 }
 
 TEST_F(TalvexRewindTest, StepsRestoreNewestFirstAndNeverTheOldest) {
+    reset_rewind();
     std::vector<std::vector<uint32_t>> at_capture;
     for (int i = 0; i < 5; i++) {
         steps(4);
@@ -126,6 +123,7 @@ TEST_F(TalvexRewindTest, StepsRestoreNewestFirstAndNeverTheOldest) {
 }
 
 TEST_F(TalvexRewindTest, ADamagedEntryIsDroppedAndTheGameStaysWhereItWas) {
+    reset_rewind();
     std::vector<std::vector<uint32_t>> at_capture;
     for (int i = 0; i < 3; i++) {
         steps(4);
@@ -146,6 +144,7 @@ TEST_F(TalvexRewindTest, ADamagedEntryIsDroppedAndTheGameStaysWhereItWas) {
 }
 
 TEST_F(TalvexRewindTest, ALongSessionTakesNoMoreThanItsBudget) {
+    reset_rewind();
     fe.rewind.budget = 1 << 20;
     size_t before = bytes_in_use();
     for (int i = 0; i < 120; i++) {
