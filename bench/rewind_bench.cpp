@@ -65,6 +65,11 @@ struct Timings {
     }
 };
 
+const uint8_t* newest_entry() {
+    const RewindRing& r = fe.rewind;
+    return r.count ? r.entries[(r.head + r.count - 1) % r.capacity] : nullptr;
+}
+
 // Captures after every frame for about `budget` seconds (at least 20).
 int time_captures(double budget, Timings* out) {
     static s16 audio[ADAPTER_MAX_AUDIO_FRAMES * 2];
@@ -76,12 +81,11 @@ int time_captures(double budget, Timings* out) {
             fprintf(stderr, "rewind_bench: %s\n", err);
             return 0;
         }
-        int before = fe.rewind.count;
+        const uint8_t* newest_before = newest_entry();
         Clock::time_point t = Clock::now();
         rewind_capture();
         out->ms.push_back(ms_since(t));
-        if (fe.rewind.count == before && fe.rewind.count < fe.rewind.capacity &&
-            fe.rewind.total <= fe.rewind.budget) {
+        if (newest_entry() == newest_before) {
             fprintf(stderr, "rewind_bench: a capture was skipped\n");
             return 0;
         }
