@@ -15,33 +15,15 @@
 #include <string>
 
 #include "adapter/adapter.h"
-#include "tests/support/synthetic_romset.h"
+#include "bench/bench_boards.h"
 
 namespace {
 
-constexpr u32 PROGRAM_BASE = 0x00001000;
-constexpr u32 STACK_TOP = 0x06100000;
-constexpr u32 IDLE_LOOP_BASE = 0x0402EBD0;
 constexpr double EMULATED_FPS = 59.5971;
 
 using Clock = std::chrono::steady_clock;
 
 double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-std::string program(const char* name) { return std::string(BENCH_PROGRAM_DIR) + "/" + name + ".bin"; }
-
-int build_cpu_set(SyntheticRomset* set) {
-    if (!synth_place_file(set, PROGRAM_BASE, program("frame_cpu").c_str())) return 0;
-    synth_set_reset_vectors(set, PROGRAM_BASE, STACK_TOP);
-    return 1;
-}
-
-int build_draw_set(SyntheticRomset* set) {
-    if (!synth_place_file(set, PROGRAM_BASE, program("frame_draw").c_str())) return 0;
-    if (!synth_place_file(set, IDLE_LOOP_BASE, program("frame_idle_loop").c_str())) return 0;
-    synth_set_reset_vectors(set, PROGRAM_BASE, STACK_TOP);
-    return 1;
-}
 
 int load(const SynthSetPaths& set) {
     char err[512] = "";

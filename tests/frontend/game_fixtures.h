@@ -1,0 +1,127 @@
+// Fixtures of the save-state, rewind and movie tests: the fake game loaded
+// and running, or the real adapter running the frame_loop program on a
+// synthetic ROM set, with the bindings of the game's own input table.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "adapter/adapter.h"
+#include "frontend/states.h"
+#include "tests/frontend/pads_and_probes.h"
+#include "tests/support/synthetic_romset.h"
+#include "zipio/zip_io.h"
+
+class FakeGameTest : public PadTest {
+protected:
+    void SetUp() override {
+        PadTest::SetUp();
+        if (HasFatalFailure()) return;
+        load_fake_game_running();
+        fe.feature_on[FEATURE_SAVE_STATES] = 1;
+        bind_table_defaults();
+    }
+
+    void bind_table_defaults() {
+        for (int& p : fe.settings.player_controller) p = -1;
+        for (int j = 0; j < fe.adapter.input_count; j++) {
+            const AdapterInput& row = fe.adapter.inputs[j];
+            fe.bindings[j] = InputBinding{row.key1, row.key2, row.pad};
+        }
+    }
+
+    void steps(int n) {
+        for (int i = 0; i < n; i++) step_frame();
+    }
+
+    static std::vector<uint8_t> bytes_of(const std::string& path) {
+        std::vector<uint8_t> out;
+        synth_read_file(path.c_str(), &out);
+        return out;
+    }
+
+    static void write_bytes(const std::string& path, const std::vector<uint8_t>& data) {
+        ASSERT_EQ(synth_write_file(path.c_str(), data.data(), data.size()), 1) << path;
+    }
+
+    static std::vector<uint8_t> container() {
+        size_t size = 0;
+        uint8_t* c = build_state_container(&size);
+        EXPECT_NE(c, nullptr);
+        std::vector<uint8_t> out(c, c + size);
+        free(c);
+        return out;
+    }
+
+    // The checksum made right again after a deliberate change.
+    static void reseal(std::vector<uint8_t>& c) {
+        put_le32(c.data() + c.size() - 4, zipio_crc32(0, c.data(), c.size() - 4));
+    }
+
+    // The checker's message, or "ok".
+    static std::string parse_result(const std::vector<uint8_t>& c) {
+        char err[160] = "";
+        uint32_t length = 0;
+        return parse_state_container(c.data(), c.size(), nullptr, &length, err, sizeof err) ? "ok" : err;
+    }
+
+    static std::string slot_file(int slot) {
+        char path[FE_PATH_SIZE];
+        EXPECT_EQ(build_slot_path(slot, path), 1);
+        return path;
+    }
+
+    // Sound waiting in a paused device's queue.
+    void queue_sound() {
+        if (!fe.audio_device) open_audio_device();
+        ASSERT_NE(fe.audio_device, 0u) << SDL_GetError();
+        SDL_PauseAudioDevice(fe.audio_device, 1);
+        for (int i = 0; i < 2000; i++) fe.audio_buffer[i] = 1000;
+        queue_frame_audio(fe.audio_buffer, 1000);
+        ASSERT_GT(SDL_GetQueuedAudioSize(fe.audio_device), 0u);
+    }
+
+    // The position of the last log line that reads `message`, or -1.
+    int log_index(const std::string& message) {
+        std::vector<std::string> lines = log_messages();
+        for (size_t i = lines.size(); i-- > 0;)
+            if (lines[i] == message) return (int)i;
+        return -1;
+    }
+};
+
+class TalvexGameTest : public FakeGameTest {
+protected:
+    void SetUp() override {
+        FakeGameTest::SetUp();
+        if (HasFatalFailure()) return;
+        fe.adapter = talvex_adapter;
+        bind_table_defaults();
+        std::string program = std::string(TEST_PROGRAM_DIR) + "/frame_loop.bin";
+        const SynthSetPaths& set = synth_standard_set(program.c_str(), 0x00001000, 0x06100000);
+        char err[512] = "";
+        ASSERT_EQ(fe.adapter.load(set.game_zip.c_str(), err, sizeof err), 1) << err;
+    }
+
+    void TearDown() override {
+        FakeGameTest::TearDown();
+        adapter_shutdown();
+    }
+
+    static std::vector<uint32_t> picture() {
+        std::vector<uint32_t> out(320 * 240);
+        adapter_get_frame_xrgb8888(out.data());
+        return out;
+    }
+
+    static std::vector<uint32_t> raw_frame() { return std::vector<uint32_t>(fe.raw_frame, fe.raw_frame + 320 * 240); }
+
+    // Big-endian word of the board's work RAM, as the game's program wrote it.
+    static uint32_t work_word(uint32_t offset) {
+        const uint8_t* p = adapter_board()->work_ram + offset;
+        return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+    }
+};
