@@ -21,7 +21,7 @@
 
 #include "adapter/adapter.h"
 #include "bench/bench_boards.h"
-#include "board/snapshot.h"
+#include "board/board.h"
 #include "frontend/frontend.h"
 #include "frontend/rewind.h"
 

@@ -4,7 +4,7 @@
 // hotkey in the main loop.
 #include <malloc.h>
 
-#include "board/snapshot.h"
+#include "board/board.h"
 #include "frontend/rewind.h"
 #include "tests/frontend/game_fixtures.h"
 

@@ -9,7 +9,7 @@
 #include <ctime>
 #include <functional>
 
-#include "board/snapshot.h"
+#include "board/board.h"
 #include "tests/frontend/game_fixtures.h"
 
 namespace {
