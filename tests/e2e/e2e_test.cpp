@@ -380,10 +380,15 @@ std::string window_size(const std::string& display, const std::string& id) {
     return at == std::string::npos ? "" : geometry.substr(at + 10);
 }
 
+// The window reaching a size; then a moment for the window manager and the
+// game to finish the change before the next key.
 bool wait_for_size(const std::string& display, const std::string& id, const std::string& size) {
     auto until = Clock::now() + std::chrono::seconds(10);
     while (Clock::now() < until) {
-        if (window_size(display, id) == size) return true;
+        if (window_size(display, id) == size) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
@@ -406,9 +411,16 @@ TEST(EndToEnd, TheWindowOpensWithItsTitleAndSizeAndTogglesFullscreen) {
     EXPECT_TRUE(wait_for_size(x.display, id, "720x960")) << window_size(x.display, id);
     ASSERT_TRUE(t.wait_for_log("ROM loaded: "));
     shell(x.display, "xdotool windowactivate --sync " + id);
+    // Keys go where the input focus is: wait until the window has it and
+    // the game has seen it arrive.
+    auto until = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < until && shell(x.display, "xdotool getwindowfocus") != id)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     shell(x.display, "xdotool key F11");
-    EXPECT_TRUE(wait_for_size(x.display, id, "1920x1200")) << window_size(x.display, id);
+    EXPECT_TRUE(wait_for_size(x.display, id, "1920x1200"))
+        << window_size(x.display, id) << "\n" << t.log() << read_file(t.data_dir() + "/settings.ini").substr(0, 200);
     shell(x.display, "xdotool key F11");
     EXPECT_TRUE(wait_for_size(x.display, id, "720x960")) << window_size(x.display, id);
     shell(x.display, "xdotool key alt+Return");
