@@ -38,6 +38,6 @@ void step_frame() {
         uint64_t room = (uint64_t)fe.adapter.max_audio_frames + 8;
         queue_frame_audio(fe.audio_buffer, (uint64_t)frames < room ? frames : (int)room);
     }
-    if (fe.rewind.entries && fe.frame_counter % 4 == 0) rewind_capture();
+    if (fe.rewind.entries) rewind_after_frame();
     if (fe.frame_counter % 120 == 0) flush_nvram();
 }

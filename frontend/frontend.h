@@ -622,7 +622,13 @@ void free_slot_thumbnails();
 // Rewind
 
 void reset_rewind();
-void rewind_capture();  // a frame step whose frame_counter is a multiple of 4
+// After every frame's sound while the ring is allocated: every fourth frame
+// is captured, its compression spread over the frames up to the next.
+void rewind_after_frame();
+// Finishes a capture still under way, so that the ring holds it.
+void rewind_settle();
+// One whole capture of the game as it is now, at once.
+void rewind_capture();
 void rewind_step();     // one pass with the rewind hotkey held
 void free_rewind();
 void rewind_figures(double* seconds, double* megabytes);

@@ -175,6 +175,66 @@ int zipio_compress(void* dst, size_t* dst_len, const void* src, size_t src_len, 
     return 1;
 }
 
+struct ZipDeflater {
+    z_stream z;
+    int ready;    // deflateInit2 succeeded
+    int level;    // level of the initialised stream
+    int live;     // a stream is open and healthy
+};
+
+ZipDeflater* zipio_deflater_new() { return static_cast<ZipDeflater*>(calloc(1, sizeof(ZipDeflater))); }
+
+void zipio_deflater_free(ZipDeflater* d) {
+    if (!d) return;
+    if (d->ready) deflateEnd(&d->z);
+    free(d);
+}
+
+int zipio_deflater_begin(ZipDeflater* d, int level, void* dst, size_t capacity) {
+    if (!d || !dst || level < -1 || level > 9 || capacity > UINT32_MAX) return 0;
+    d->live = 0;
+    if (d->ready && d->level != level) {
+        deflateEnd(&d->z);
+        d->ready = 0;
+    }
+    if (!d->ready) {
+        d->z = z_stream{};
+        if (deflateInit(&d->z, level) != Z_OK) return 0;
+        d->ready = 1;
+        d->level = level;
+    } else if (deflateReset(&d->z) != Z_OK) {
+        return 0;
+    }
+    d->z.next_out = static_cast<Bytef*>(dst);
+    d->z.avail_out = static_cast<uInt>(capacity);
+    d->live = 1;
+    return 1;
+}
+
+int zipio_deflater_feed(ZipDeflater* d, const void* src, size_t len, int finish) {
+    if (!d || !d->live || (!src && len)) return 0;
+    const Bytef* in = static_cast<const Bytef*>(src);
+    // zlib counts input in 32-bit pieces.
+    do {
+        uInt piece = static_cast<uInt>(len > UINT32_MAX ? UINT32_MAX : len);
+        bool last = finish && piece == len;
+        d->z.next_in = const_cast<Bytef*>(in);
+        d->z.avail_in = piece;
+        int rc = deflate(&d->z, last ? Z_FINISH : Z_NO_FLUSH);
+        bool ok = last ? rc == Z_STREAM_END : (rc == Z_OK || rc == Z_BUF_ERROR) && d->z.avail_in == 0;
+        if (!ok) {
+            d->live = 0;
+            return 0;
+        }
+        in += piece;
+        len -= piece;
+    } while (len > 0);
+    if (finish) d->live = 0;
+    return 1;
+}
+
+size_t zipio_deflater_length(const ZipDeflater* d) { return d ? d->z.total_out : 0; }
+
 int zipio_uncompress(void* dst, size_t* dst_len, const void* src, size_t src_len) {
     if (!dst_len || (!dst && *dst_len) || (!src && src_len)) return 0;
     uLong out_len = *dst_len;

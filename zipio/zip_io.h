@@ -47,6 +47,22 @@ size_t zipio_compress_bound(size_t len);
 // *dst_len holds dst's capacity on entry and the compressed length on
 // return. 1 on success, 0 when dst is too small or the level is invalid.
 int zipio_compress(void* dst, size_t* dst_len, const void* src, size_t src_len, int level);
+// Compression in pieces, for work spread over several calls: the same
+// zlib stream zipio_compress makes, fed a part at a time. One compressor
+// is reused for stream after stream, so feeding allocates nothing.
+struct ZipDeflater;
+// Null when memory runs out.
+ZipDeflater* zipio_deflater_new();
+void zipio_deflater_free(ZipDeflater* d);  // null is allowed
+// Starts a stream into dst (capacity bytes; zipio_compress_bound of the
+// whole input is always enough). 0 for a bad level or argument.
+int zipio_deflater_begin(ZipDeflater* d, int level, void* dst, size_t capacity);
+// Feeds the next `len` bytes; `finish` marks the last piece. 1 while all
+// is well; 0 when dst ran out of room or the stream failed (the stream is
+// then dead until the next begin).
+int zipio_deflater_feed(ZipDeflater* d, const void* src, size_t len, int finish);
+// The stream's length so far (its whole length after the finishing feed).
+size_t zipio_deflater_length(const ZipDeflater* d);
 // Decompresses zlib data. *dst_len holds dst's capacity on entry and the
 // decompressed length on return. 1 on success, 0 on corrupt or truncated
 // data or when dst is too small.

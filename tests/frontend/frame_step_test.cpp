@@ -259,10 +259,13 @@ TEST_F(FrameStepTest, RewindCapturesEveryFourthFrame) {
     reset_rewind();
     if (!fe.rewind.entries) GTEST_SKIP() << "needs the rewind ring";
     steps(3);
+    rewind_settle();
     EXPECT_EQ(fe.rewind.count, 0);
     steps(1);
+    rewind_settle();
     EXPECT_EQ(fe.rewind.count, 1);
     steps(8);
+    rewind_settle();
     EXPECT_EQ(fe.rewind.count, 3);
 }
 

@@ -33,8 +33,11 @@ protected:
         }
     }
 
+    // n frames; then a rewind capture still under way is finished, so the
+    // ring holds every capture of those frames.
     void steps(int n) {
         for (int i = 0; i < n; i++) step_frame();
+        rewind_settle();
     }
 
     static std::vector<uint8_t> bytes_of(const std::string& path) {
