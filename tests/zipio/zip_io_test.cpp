@@ -59,6 +59,42 @@ TEST(ZipCompress, RoundTripsAtEveryLevelAndSizeAndRefusesWhatItCannotDo) {
     for (auto& c : cases) EXPECT_EQ(zipio_uncompress(out.data(), &c.room, c.src, c.src_len), 0) << c.what;
 }
 
+// A stream fed in pieces of any size decompresses to the whole input; one
+// compressor serves stream after stream, also after a failed one.
+TEST(ZipDeflater, PiecesMakeOneStreamAndTheCompressorIsReused) {
+    std::vector<u8> data = noise(200000, 21);
+    for (size_t i = 100000; i < data.size(); i++) data[i] = static_cast<u8>(i % 5);
+    ZipDeflater* d = zipio_deflater_new();
+    ASSERT_NE(d, nullptr);
+    std::vector<u8> packed(zipio_compress_bound(data.size()));
+    for (size_t piece : {size_t(1) << 20, size_t(32768), size_t(7777), size_t(0)}) {
+        SCOPED_TRACE(piece);
+        ASSERT_EQ(zipio_deflater_begin(d, 1, packed.data(), packed.size()), 1);
+        size_t fed = 0;
+        while (piece && fed + piece < data.size()) {
+            ASSERT_EQ(zipio_deflater_feed(d, data.data() + fed, piece, 0), 1);
+            fed += piece;
+        }
+        ASSERT_EQ(zipio_deflater_feed(d, data.data() + fed, data.size() - fed, 1), 1);
+        size_t len = zipio_deflater_length(d), out_len = data.size();
+        std::vector<u8> out(out_len);
+        ASSERT_EQ(zipio_uncompress(out.data(), &out_len, packed.data(), len), 1);
+        EXPECT_EQ(out, data);
+        EXPECT_EQ(zipio_deflater_feed(d, data.data(), 1, 1), 0) << "a finished stream takes no more";
+    }
+    std::vector<u8> tiny(16);
+    ASSERT_EQ(zipio_deflater_begin(d, 1, tiny.data(), tiny.size()), 1);
+    EXPECT_EQ(zipio_deflater_feed(d, data.data(), data.size(), 1), 0) << "no room";
+    EXPECT_EQ(zipio_deflater_begin(d, 10, packed.data(), packed.size()), 0);
+    ASSERT_EQ(zipio_deflater_begin(d, 6, packed.data(), packed.size()), 1);
+    ASSERT_EQ(zipio_deflater_feed(d, data.data(), 1000, 1), 1);
+    size_t out_len = 1000;
+    std::vector<u8> out(out_len);
+    ASSERT_EQ(zipio_uncompress(out.data(), &out_len, packed.data(), zipio_deflater_length(d)), 1);
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), data.begin()));
+    zipio_deflater_free(d);
+}
+
 class ZipReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
