@@ -19,7 +19,6 @@ TEST_F(MenuPassTest, AnEmptyStackResumesAGameOrShowsTheMainMenu) {
     EXPECT_EQ(fe.release_latch, 1);
 
     fe.running = 0;
-    ASSERT_EQ(SDL_AudioInit("dummy"), 0);
     open_audio_device();
     ASSERT_NE(fe.audio_device, 0u);
     SDL_PauseAudioDevice(fe.audio_device, 0);
