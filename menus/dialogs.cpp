@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "menus/main_menu.h"
 #include "menus/menu_pass.h"
 #include "menus/menus.h"
 
@@ -17,6 +18,20 @@ constexpr int AXIS_THRESHOLD = 24000;
 constexpr int AXIS_CODE_BASE = 100;
 
 enum ConfirmButton : int { BUTTON_YES = 0, BUTTON_NO = 1 };
+
+// The shade over the whole output under an overlay: a black layer at the
+// colour's alpha, or the filled rectangle itself where no layer can be made.
+void draw_shade(int w, int h, uint32_t colour) {
+    SDL_Texture* layer = kept_target(&fe.menu.shade, &fe.menu.shade_w, &fe.menu.shade_h, w, h);
+    if (!layer) {
+        fill_rect(fe.renderer, 0, 0, w, h, colour);
+        return;
+    }
+    SDL_SetTextureBlendMode(layer, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureAlphaMod(layer, (uint8_t)(colour >> 24));
+    SDL_Rect all{0, 0, w, h};
+    SDL_RenderCopy(fe.renderer, layer, nullptr, &all);
+}
 
 bool inside(int px, int py, int x, int y, int w, int h) { return px >= x && px < x + w && py >= y && py < y + h; }
 
@@ -83,7 +98,7 @@ void draw_confirm_dialog() {
     uint32_t accent = accent_colour();
     int& cursor = fe.menu.cursor[SCREEN_CONFIRM];
 
-    fill_rect(fe.renderer, 0, 0, w, h, 0xA0000000);
+    draw_shade(w, h, 0xA0000000);
     int pw = u * 760 / 100, ph = u * 250 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
     fill_rounded_rect(fe.renderer, px, py, pw, ph, u * 16 / 100, PANEL_COLOUR);
     fill_rect(fe.renderer, px, py, pw, u / 25, accent);
@@ -117,7 +132,7 @@ void draw_confirm_dialog() {
 void draw_message_box() {
     int w = 0, h = 0, u = fe.ui_unit;
     SDL_GetRendererOutputSize(fe.renderer, &w, &h);
-    fill_rect(fe.renderer, 0, 0, w, h, 0xAA000000);
+    draw_shade(w, h, 0xAA000000);
     int pw = u * 9, ph = u * 380 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
     fill_rounded_rect(fe.renderer, px, py, pw, ph, u * 16 / 100, PANEL_COLOUR);
     fill_rect(fe.renderer, px, py, pw, u / 25, 0xFF5878EC);
@@ -140,7 +155,7 @@ void draw_key_capture() {
     }
     int w = 0, h = 0, u = fe.ui_unit;
     SDL_GetRendererOutputSize(fe.renderer, &w, &h);
-    fill_rect(fe.renderer, 0, 0, w, h, 0xAA000000);
+    draw_shade(w, h, 0xAA000000);
     fill_rounded_rect(fe.renderer, w / 2 - u * 360 / 100, h / 2 - u * 110 / 100, u * 720 / 100, u * 220 / 100,
                       u * 14 / 100, 0xFA261B18);
     const char* prompt = fe.capture_column == 2 ? "Press a controller button or move a stick for" : "Press a key for";

@@ -69,6 +69,24 @@ void draw_picture_in_box(SDL_Texture* texture, int x, int y, int w, int h) {
     SDL_RenderCopyEx(fe.renderer, texture, nullptr, &dst, fe.settings.rotation * 90.0, nullptr, SDL_FLIP_NONE);
 }
 
+SDL_Texture* kept_target(SDL_Texture** texture, int32_t* kept_w, int32_t* kept_h, int w, int h) {
+    if (*kept_w == w && *kept_h == h) return *texture;
+    if (*texture) SDL_DestroyTexture(*texture);
+    *texture = nullptr;
+    *kept_w = w;
+    *kept_h = h;
+    if (w <= 0 || h <= 0) return nullptr;
+    *texture = SDL_CreateTexture(fe.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, w, h);
+    if (!*texture) return nullptr;
+    SDL_Texture* previous = SDL_GetRenderTarget(fe.renderer);
+    if (SDL_SetRenderTarget(fe.renderer, *texture) == 0) {
+        SDL_SetRenderDrawColor(fe.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(fe.renderer);
+    }
+    SDL_SetRenderTarget(fe.renderer, previous);
+    return *texture;
+}
+
 void draw_main_menu() {
     menu_begin_screen("Main Menu", fe.adapter.subtitle);
     if (fe.slot_list_stale) refresh_slot_list();

@@ -12,6 +12,24 @@ constexpr int AUTOSAVE = 0;
 constexpr int LAST_SLOT = 10;
 constexpr int DELETE_EXTRA = 2;
 
+// The thumbnail as a 32-bit picture of its own size: the copy at its size
+// is a plain conversion, and the 32-bit copy scales fast; the thumbnail
+// itself where no copy can be made.
+SDL_Texture* staged_thumbnail(SDL_Texture* thumbnail) {
+    int w = 0, h = 0;
+    SDL_QueryTexture(thumbnail, nullptr, nullptr, &w, &h);
+    MenuState& m = fe.menu;
+    SDL_Texture* stage = kept_target(&m.thumb_stage, &m.thumb_stage_w, &m.thumb_stage_h, w, h);
+    SDL_Texture* previous = SDL_GetRenderTarget(fe.renderer);
+    if (!stage || SDL_SetRenderTarget(fe.renderer, stage) != 0) return thumbnail;
+    SDL_RenderCopy(fe.renderer, thumbnail, nullptr, nullptr);
+    SDL_SetRenderTarget(fe.renderer, previous);
+    SDL_ScaleMode mode = SDL_ScaleModeNearest;
+    SDL_GetTextureScaleMode(thumbnail, &mode);
+    SDL_SetTextureScaleMode(stage, mode);
+    return stage;
+}
+
 void format_value(const StateSlotInfo& info, char* value, size_t size) {
     if (!info.exists) {
         snprintf(value, size, "Empty");
@@ -36,7 +54,7 @@ void draw_detail_panel(const StateSlotInfo& info, const char* value) {
     fill_rounded_rect(fe.renderer, px - u * 8 / 100, py - u * 8 / 100, pw + u * 16 / 100, ph + u * 16 / 100, u / 10,
                       0xFF2E221E);
     if (info.usable && info.thumbnail) {
-        draw_picture_in_box(info.thumbnail, px, py, pw, ph);
+        draw_picture_in_box(staged_thumbnail(info.thumbnail), px, py, pw, ph);
     } else {
         fill_rect(fe.renderer, px, py, pw, ph, 0xFF120C0A);
         draw_text(fe.renderer, info.exists ? "Unusable" : "Empty", px + pw / 2, py + ph / 2 - u * 16 / 100,

@@ -149,6 +149,26 @@ TEST_F(MenuPassTest, ConfirmationPixels) {
         << "the question on its line";
 }
 
+// Each overlay shades the whole output: black at 0xA0 under the question,
+// 0xAA under the message box and the key capture.
+TEST_F(MenuPassTest, OverlaysShadeTheWholeOutput) {
+    fe.capture_row = 0;
+    fe.capture_start = SDL_GetPerformanceCounter();
+    const int shades[][2] = {{SCREEN_CONFIRM, 0xA0}, {SCREEN_MESSAGE, 0xAA}, {SCREEN_KEY_CAPTURE, 0xAA}};
+    for (const auto& s : shades) {
+        for (int round = 0; round < 2; round++) {  // the layer made, then kept
+            open({SCREEN_ABOUT, s[0]});
+            clear_output(255, 255, 255);
+            pass();
+            int expect = 255 * (255 - s[1]) / 255;
+            for (auto [x, y] : {std::pair{0, 0}, std::pair{TEST_OUTPUT_W - 1, TEST_OUTPUT_H - 1}, std::pair{600, 5}}) {
+                uint32_t p = pixel_at(x, y);
+                for (int shift : {0, 8, 16}) EXPECT_NEAR((int)(p >> shift & 0xFF), expect, 2) << "screen " << s[0];
+            }
+        }
+    }
+}
+
 TEST_F(MenuPassTest, MessageBoxDismissalResumesOrReturnsToTheMainMenu) {
     load_game(true);
     show_error("Oops", "It broke.");
