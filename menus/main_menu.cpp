@@ -10,6 +10,36 @@ namespace {
 
 constexpr double FALLBACK_ASPECT = 4.0 / 3.0;
 
+// A row that only opens a screen.
+struct ScreenRow {
+    const char* label;
+    const char* help;
+    int screen;
+};
+
+const ScreenRow MAIN_SCREEN_ROWS[] = {
+    {"Display Settings", "Scaling, filtering, CRT effects, colour and borders.", SCREEN_DISPLAY},
+    {"Audio Settings", "Volume, output device and latency.", SCREEN_AUDIO},
+    {"Controller Settings", "Keyboard and controller mappings for both players.", SCREEN_CONTROLS},
+    {"Gameplay Settings", "Cabinet DIP switches: difficulty, lives, coinage.", SCREEN_GAMEPLAY},
+    {"Gadgets", "On-screen panels: score, FPS, frame time, input display.", SCREEN_GADGETS},
+    {"Extras", "Rewind, input movies, screenshots and folders.", SCREEN_EXTRAS},
+    {"About", "Version, credits and licences.", SCREEN_ABOUT},
+};
+
+const ScreenRow PAUSE_SCREEN_ROWS[] = {
+    {"Display Settings", nullptr, SCREEN_DISPLAY},
+    {"Audio Settings", nullptr, SCREEN_AUDIO},
+    {"Controller Configuration", nullptr, SCREEN_CONTROLS},
+    {"Gadgets", nullptr, SCREEN_GADGETS},
+    {"Extras", "Rewind, input movie recording, screenshots.", SCREEN_EXTRAS},
+};
+
+void screen_rows(const ScreenRow* rows, size_t count) {
+    for (size_t i = 0; i < count; i++)
+        if (menu_item(rows[i].label, nullptr, 1, nullptr, rows[i].help)) push_screen(rows[i].screen);
+}
+
 // Push a screen whose slot list must be read afresh.
 void push_slot_screen(int screen) {
     push_screen(screen);
@@ -120,19 +150,7 @@ void draw_main_menu() {
     snprintf(rom_value, sizeof rom_value, "%s", rom ? path_basename(fe.rom) : "not set");
     if (menu_item("ROM Selection", rom_value, 1, nullptr, rom ? fe.rom : "Choose the ROM archive to play."))
         push_screen(SCREEN_ROM_SELECTION);
-    if (menu_item("Display Settings", nullptr, 1, nullptr, "Scaling, filtering, CRT effects, colour and borders."))
-        push_screen(SCREEN_DISPLAY);
-    if (menu_item("Audio Settings", nullptr, 1, nullptr, "Volume, output device and latency."))
-        push_screen(SCREEN_AUDIO);
-    if (menu_item("Controller Settings", nullptr, 1, nullptr, "Keyboard and controller mappings for both players."))
-        push_screen(SCREEN_CONTROLS);
-    if (menu_item("Gameplay Settings", nullptr, 1, nullptr, "Cabinet DIP switches: difficulty, lives, coinage."))
-        push_screen(SCREEN_GAMEPLAY);
-    if (menu_item("Gadgets", nullptr, 1, nullptr, "On-screen panels: score, FPS, frame time, input display."))
-        push_screen(SCREEN_GADGETS);
-    if (menu_item("Extras", nullptr, 1, nullptr, "Rewind, input movies, screenshots and folders."))
-        push_screen(SCREEN_EXTRAS);
-    if (menu_item("About", nullptr, 1, nullptr, "Version, credits and licences.")) push_screen(SCREEN_ABOUT);
+    screen_rows(MAIN_SCREEN_ROWS, sizeof MAIN_SCREEN_ROWS / sizeof MAIN_SCREEN_ROWS[0]);
     if (menu_item("Exit", nullptr, 1, nullptr, "Quit to the desktop.")) {
         if (running)
             show_confirm(CONFIRM_EXIT, 0, "%s",
@@ -168,12 +186,7 @@ void draw_pause_menu() {
         if (menu_item("Load State", slot_value, 1, nullptr, "Choose a slot to load."))
             push_slot_screen(SCREEN_LOAD_STATE);
     }
-    if (menu_item("Display Settings", nullptr, 1, nullptr, nullptr)) push_screen(SCREEN_DISPLAY);
-    if (menu_item("Audio Settings", nullptr, 1, nullptr, nullptr)) push_screen(SCREEN_AUDIO);
-    if (menu_item("Controller Configuration", nullptr, 1, nullptr, nullptr)) push_screen(SCREEN_CONTROLS);
-    if (menu_item("Gadgets", nullptr, 1, nullptr, nullptr)) push_screen(SCREEN_GADGETS);
-    if (menu_item("Extras", nullptr, 1, nullptr, "Rewind, input movie recording, screenshots."))
-        push_screen(SCREEN_EXTRAS);
+    screen_rows(PAUSE_SCREEN_ROWS, sizeof PAUSE_SCREEN_ROWS / sizeof PAUSE_SCREEN_ROWS[0]);
     bool autosave_menu = fe.settings.autosave_menu != 0;
     if (menu_item("Return to Main Menu", nullptr, 1, nullptr,
                   autosave_menu ? "Leaves the game; it is autosaved first." : "Leaves the game without saving."))

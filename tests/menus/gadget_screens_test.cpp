@@ -20,13 +20,6 @@ protected:
         select_row(SCREEN_GADGETS, g);
         ASSERT_EQ(top_screen(), SCREEN_GADGET_EDITOR);
     }
-
-    int rows(int screen) {
-        fe.menu.cursor[screen] = 0;
-        fe.menu_input.up = 1;
-        pass();
-        return fe.menu.cursor[screen] + 1;
-    }
 };
 
 TEST_F(GadgetScreenTest, ListTogglesWithArrowsAndSavesOnBack) {
@@ -119,10 +112,10 @@ TEST_F(GadgetScreenTest, HandEditedPlacementsComeBackIntoRange) {
 TEST_F(GadgetScreenTest, TheListFollowsTheGamesGadgetCount) {
     open({SCREEN_PAUSE, SCREEN_GADGETS});
     fe.adapter.gadget_count = -1;
-    EXPECT_EQ(rows(SCREEN_GADGETS), 2);
+    EXPECT_EQ(row_count(SCREEN_GADGETS), 2);
     fe.adapter.gadgets = TWO_GADGETS;
     fe.adapter.gadget_count = 2;
-    EXPECT_EQ(rows(SCREEN_GADGETS), 5);
+    EXPECT_EQ(row_count(SCREEN_GADGETS), 5);
     EXPECT_EQ(help_of(SCREEN_GADGETS, 4), "Read from the game's verified RAM layout.");
     select_row(SCREEN_GADGETS, 4);
     EXPECT_EQ(fe.gadget_edit_index, 4);

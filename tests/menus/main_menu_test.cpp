@@ -22,15 +22,6 @@ enum PauseRow {
 
 class MainMenuTest : public MenuTest {
 protected:
-    // The number of rows a screen shows: Up from the first row wraps to
-    // the last.
-    int row_count(int screen) {
-        fe.menu.cursor[screen] = 0;
-        fe.menu_input.up = 1;
-        pass();
-        return fe.menu.cursor[screen] + 1;
-    }
-
     std::vector<std::string> helps(int screen) {
         std::vector<std::string> out;
         int n = row_count(screen);
@@ -38,12 +29,7 @@ protected:
         return out;
     }
 
-    void expect_confirm(int action, const char* text) {
-        EXPECT_EQ(top_screen(), SCREEN_CONFIRM);
-        EXPECT_EQ(fe.confirm_action, action);
-        EXPECT_EQ(fe.confirm_value, 0);
-        EXPECT_STREQ(fe.confirm_text, text);
-    }
+    void expect_confirm(int action, const char* text) { MenuTest::expect_confirm(action, 0, text); }
 
     // A game texture of two halves: red on the left, blue on the right.
     void paint_game_texture() {

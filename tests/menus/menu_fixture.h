@@ -65,6 +65,23 @@ protected:
         pass();
     }
 
+    // The number of rows a screen shows: Up from the first row wraps to
+    // the last.
+    int row_count(int screen) {
+        fe.menu.cursor[screen] = 0;
+        fe.menu_input.up = 1;
+        pass();
+        return fe.menu.cursor[screen] + 1;
+    }
+
+    // The confirmation dialog on top, asking this.
+    void expect_confirm(int action, int value, const std::string& text) {
+        EXPECT_EQ(top_screen(), SCREEN_CONFIRM);
+        EXPECT_EQ(fe.confirm_action, action);
+        EXPECT_EQ(fe.confirm_value, value);
+        EXPECT_EQ(fe.confirm_text, text);
+    }
+
     // The help line that a row shows when it is selected.
     std::string help_of(int screen, int row) {
         fe.menu.cursor[screen] = row;

@@ -19,20 +19,6 @@ protected:
         snprintf(s.error, sizeof s.error, "%s", error);
     }
 
-    int rows(int screen) {
-        fe.menu.cursor[screen] = 0;
-        fe.menu_input.up = 1;
-        pass();
-        return fe.menu.cursor[screen] + 1;
-    }
-
-    void expect_confirm(int action, int value, const std::string& text) {
-        EXPECT_EQ(top_screen(), SCREEN_CONFIRM);
-        EXPECT_EQ(fe.confirm_action, action);
-        EXPECT_EQ(fe.confirm_value, value);
-        EXPECT_EQ(fe.confirm_text, text);
-    }
-
     void press_delete(int screen, int row) {
         fe.menu.cursor[screen] = row;
         fe.menu_input.extra = 2;
@@ -52,9 +38,9 @@ constexpr int PANEL_X = TEST_OUTPUT_W * 52 / 100, PANEL_Y = U * 150 / 100, PANEL
 
 TEST_F(SlotScreenTest, LoadListsTheAutosaveAndTenSlotsSaveOnlyTheSlots) {
     open({SCREEN_MAIN, SCREEN_LOAD_STATE});
-    EXPECT_EQ(rows(SCREEN_LOAD_STATE), 11);
+    EXPECT_EQ(row_count(SCREEN_LOAD_STATE), 11);
     open({SCREEN_MAIN, SCREEN_SAVE_STATE});
-    EXPECT_EQ(rows(SCREEN_SAVE_STATE), 10);
+    EXPECT_EQ(row_count(SCREEN_SAVE_STATE), 10);
     press_back();
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN});
     EXPECT_FALSE(settings_written());
