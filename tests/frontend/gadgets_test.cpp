@@ -68,19 +68,6 @@ TEST(GadgetLayout, AnchorsMarginsAndOffsets) {
     EXPECT_LT(y, -1000000);
 }
 
-TEST(GadgetLayout, ScalesAndPlayerRows) {
-    EXPECT_EQ(gadget_scale(0, U).s, 18);
-    EXPECT_EQ(gadget_scale(0, U).p, 6);
-    EXPECT_EQ(gadget_scale(1, U).c, 2400);
-    EXPECT_EQ(gadget_scale(1, U).p, 8);
-    for (int size : {2, 3, -1}) EXPECT_EQ(gadget_scale(size, U).s, 34) << "size " << size;
-    EXPECT_EQ(gadget_scale(2, 45).p, 34 * 45 / 300);
-    EXPECT_EQ(gadget_player_rows(0), 2);
-    EXPECT_EQ(gadget_player_rows(-5), 2);
-    EXPECT_EQ(gadget_player_rows(1), 1);
-    EXPECT_EQ(gadget_player_rows(9), 4);
-}
-
 TEST_F(GadgetTest, CountsHideBuiltInsFromTheEndAndCapAdapterGadgets) {
     const int counts[][2] = {{0, 3}, {-1, 2}, {-2, 1}, {-3, 0}, {-40, 0}, {2, 5}, {12, 11}};
     fe.adapter.gadgets = ADAPTER_GADGETS;

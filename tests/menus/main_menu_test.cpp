@@ -22,13 +22,6 @@ enum PauseRow {
 
 class MainMenuTest : public MenuTest {
 protected:
-    std::vector<std::string> helps(int screen) {
-        std::vector<std::string> out;
-        int n = row_count(screen);
-        for (int i = 0; i < n; i++) out.push_back(help_of(screen, i));
-        return out;
-    }
-
     void expect_confirm(int action, const char* text) { MenuTest::expect_confirm(action, 0, text); }
 
     // A game texture of two halves: red on the left, blue on the right.
@@ -41,55 +34,31 @@ protected:
     }
 };
 
-const char* const COMMON_HELPS[] = {
-    "Scaling, filtering, CRT effects, colour and borders.",
-    "Volume, output device and latency.",
-    "Keyboard and controller mappings for both players.",
-    "Cabinet DIP switches: difficulty, lives, coinage.",
-    "On-screen panels: score, FPS, frame time, input display.",
-    "Rewind, input movies, screenshots and folders.",
-    "Version, credits and licences.",
-    "Quit to the desktop.",
-};
-
-std::vector<std::string> with_common(std::vector<std::string> first) {
-    for (const char* h : COMMON_HELPS) first.push_back(h);
-    return first;
-}
-
+// Rows that are absent, not disabled, shift the indices of the rows after.
 TEST_F(MainMenuTest, RowsFollowTheGameTheRomAndSaveStates) {
     open({SCREEN_MAIN});
-    EXPECT_EQ(helps(SCREEN_MAIN),
-              with_common({"Select a ROM set first.", "Resume from the automatic save made when you last left a game.",
-                           "Pick one of the save-state slots.", "Choose the ROM archive to play."}));
-
+    EXPECT_EQ(row_count(SCREEN_MAIN), RUNNING_ROWS - 2) << "no Resume, no Save State";
     load_game(true);
-    EXPECT_EQ(helps(SCREEN_MAIN),
-              with_common({"Return to the game in progress.", "Power on the board and start from the beginning.",
-                           "Resume from the automatic save made when you last left a game.",
-                           "Pick one of the save-state slots.", "Save the current game to a slot.", fe.rom}));
-
+    EXPECT_EQ(row_count(SCREEN_MAIN), RUNNING_ROWS);
+    EXPECT_EQ(help_of(SCREEN_MAIN, R_ROM), fe.rom) << "the ROM's full path";
     fe.feature_on[FEATURE_SAVE_STATES] = 0;
     fe.running = 0;
-    EXPECT_EQ(helps(SCREEN_MAIN), with_common({"Power on the board and start from the beginning.", fe.rom}));
+    EXPECT_EQ(row_count(SCREEN_MAIN), RUNNING_ROWS - 4);
+    open({SCREEN_PAUSE});
+    EXPECT_EQ(row_count(SCREEN_PAUSE), PAUSE_ROWS - 2);
 }
 
-TEST_F(MainMenuTest, WithoutARomTheGameRowsDoNothing) {
+TEST_F(MainMenuTest, DisabledRowsDoNothing) {
     open({SCREEN_MAIN});
     fe.state_slots[0].exists = fe.state_slots[0].usable = 1;
-    for (int row : {0, 1, 2}) {  // Start Game, Continue, Load State
+    for (int row : {0, 1, 2}) {  // no ROM: Start Game, Continue, Load State
         select_row(SCREEN_MAIN, row);
         EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "row " << row;
-        EXPECT_EQ(fe.running, 0);
     }
-}
-
-TEST_F(MainMenuTest, ContinueNeedsAUsableAutosave) {
     load_game(true);
-    open({SCREEN_MAIN});
-    fe.state_slots[0].exists = 1;
+    fe.state_slots[0].usable = 0;
     select_row(SCREEN_MAIN, R_CONTINUE);
-    EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "an unusable autosave is disabled";
+    EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "an unusable autosave";
     fe.state_slots[0].usable = 1;
     select_row(SCREEN_MAIN, R_CONTINUE);
     expect_confirm(CONFIRM_LOAD_SLOT, "Continue from the autosave? Unsaved progress will be lost.");
@@ -108,75 +77,75 @@ TEST_F(MainMenuTest, ContinueWithoutAGameLoadsTheAutosave) {
     EXPECT_STREQ(fe.toast_text, "Continued from autosave");
 }
 
-TEST_F(MainMenuTest, StartGameStartsAtOnceWhileANewGameAsks) {
-    load_game(false);
+// Without a game, Start Game and Exit act at once; with one they ask, and
+// the Exit wording follows the autosave setting alone.
+TEST_F(MainMenuTest, StartAndExitActAtOnceOnlyWithoutAGame) {
     open({SCREEN_MAIN});
+    select_row(SCREEN_MAIN, RUNNING_ROWS - 3);
+    EXPECT_EQ(fe.quit_requested, 1);
+    fe.quit_requested = 0;
+    load_game(false);
     select_row(SCREEN_MAIN, 0);
     EXPECT_EQ(fake_game.resets, 1);
-    EXPECT_EQ(fe.running, 1);
     EXPECT_EQ(fe.menu_open, 0);
 
     open({SCREEN_MAIN});
     select_row(SCREEN_MAIN, R_NEW_GAME);
     expect_confirm(CONFIRM_NEW_GAME, "Start a new game? Unsaved progress in the current game will be lost.");
+    fe.feature_on[FEATURE_SAVE_STATES] = 0;
+    for (int autosave : {1, 0}) {
+        fe.settings.autosave_exit = autosave;
+        open({SCREEN_MAIN});
+        select_row(SCREEN_MAIN, R_EXIT - 3);
+        expect_confirm(CONFIRM_EXIT, autosave ? "Exit the game? Progress will be autosaved."
+                                              : "Exit the game? Unsaved progress will be lost.");
+    }
     EXPECT_EQ(fake_game.resets, 1);
-}
-
-TEST_F(MainMenuTest, ExitQuitsAtOnceOnlyWithoutAGame) {
-    open({SCREEN_MAIN});
-    select_row(SCREEN_MAIN, 11);
-    EXPECT_EQ(fe.quit_requested, 1);
-
-    fe.quit_requested = 0;
-    load_game(true);
-    fe.feature_on[FEATURE_SAVE_STATES] = 0;  // the wording follows the setting alone
-    int exit_row = R_EXIT - 3;
-    fe.settings.autosave_exit = 1;
-    open({SCREEN_MAIN});
-    select_row(SCREEN_MAIN, exit_row);
-    expect_confirm(CONFIRM_EXIT, "Exit the game? Progress will be autosaved.");
-    fe.settings.autosave_exit = 0;
-    open({SCREEN_MAIN});
-    select_row(SCREEN_MAIN, exit_row);
-    expect_confirm(CONFIRM_EXIT, "Exit the game? Unsaved progress will be lost.");
     EXPECT_EQ(fe.quit_requested, 0);
 }
 
-TEST_F(MainMenuTest, EveryRowLeadsToItsScreen) {
+TEST_F(MainMenuTest, EveryRowLeadsToItsScreenAndBack) {
     load_game(true);
-    const int targets[][2] = {{R_LOAD, SCREEN_LOAD_STATE},    {R_SAVE, SCREEN_SAVE_STATE},   {R_ROM, SCREEN_ROM_SELECTION},
-                              {R_DISPLAY, SCREEN_DISPLAY},     {R_AUDIO, SCREEN_AUDIO},       {R_CONTROLS, SCREEN_CONTROLS},
-                              {R_GAMEPLAY, SCREEN_GAMEPLAY},   {R_GADGETS, SCREEN_GADGETS},   {R_EXTRAS, SCREEN_EXTRAS},
-                              {R_ABOUT, SCREEN_ABOUT}};
+    const int targets[][3] = {
+        {SCREEN_MAIN, R_LOAD, SCREEN_LOAD_STATE},     {SCREEN_MAIN, R_SAVE, SCREEN_SAVE_STATE},
+        {SCREEN_MAIN, R_ROM, SCREEN_ROM_SELECTION},   {SCREEN_MAIN, R_DISPLAY, SCREEN_DISPLAY},
+        {SCREEN_MAIN, R_AUDIO, SCREEN_AUDIO},         {SCREEN_MAIN, R_CONTROLS, SCREEN_CONTROLS},
+        {SCREEN_MAIN, R_GAMEPLAY, SCREEN_GAMEPLAY},   {SCREEN_MAIN, R_GADGETS, SCREEN_GADGETS},
+        {SCREEN_MAIN, R_EXTRAS, SCREEN_EXTRAS},       {SCREEN_MAIN, R_ABOUT, SCREEN_ABOUT},
+        {SCREEN_PAUSE, P_SAVE, SCREEN_SAVE_STATE},    {SCREEN_PAUSE, P_LOAD, SCREEN_LOAD_STATE},
+        {SCREEN_PAUSE, P_DISPLAY, SCREEN_DISPLAY},    {SCREEN_PAUSE, P_AUDIO, SCREEN_AUDIO},
+        {SCREEN_PAUSE, P_CONTROLS, SCREEN_CONTROLS},  {SCREEN_PAUSE, P_GADGETS, SCREEN_GADGETS},
+        {SCREEN_PAUSE, P_EXTRAS, SCREEN_EXTRAS},
+    };
     for (const auto& t : targets) {
-        open({SCREEN_MAIN});
+        open({t[0]});
         fe.slot_list_stale = 0;
-        select_row(SCREEN_MAIN, t[0]);
-        EXPECT_EQ(stack(), (std::vector<int>{SCREEN_MAIN, t[1]})) << "row " << t[0];
-        if (t[1] == SCREEN_LOAD_STATE || t[1] == SCREEN_SAVE_STATE) {
+        select_row(t[0], t[1]);
+        EXPECT_EQ(stack(), (std::vector<int>{t[0], t[2]})) << "screen " << t[0] << " row " << t[1];
+        if (t[2] == SCREEN_LOAD_STATE || t[2] == SCREEN_SAVE_STATE) {
             EXPECT_EQ(fe.slot_list_stale, 1);
         }
-    }
-    // And back from the screens drawn here.
-    for (int screen : {SCREEN_LOAD_STATE, SCREEN_SAVE_STATE, SCREEN_GADGETS, SCREEN_ABOUT}) {
-        open({SCREEN_MAIN, screen});
-        press_back();
-        EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "screen " << screen;
+        if (t[2] == SCREEN_LOAD_STATE || t[2] == SCREEN_SAVE_STATE || t[2] == SCREEN_GADGETS || t[2] == SCREEN_ABOUT) {
+            press_back();
+            EXPECT_EQ(stack(), std::vector<int>{t[0]});
+        }
     }
 }
 
-TEST_F(MainMenuTest, BackResumesARunningGameOnly) {
+TEST_F(MainMenuTest, ResumeAndBackReturnToARunningGameOnly) {
     open({SCREEN_MAIN});
     press_back();
-    EXPECT_EQ(fe.menu_open, 1);
-    EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN});
+    EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "nothing to return to";
     load_game(true);
-    press_back();
-    EXPECT_EQ(fe.menu_open, 0);
-    open({SCREEN_MAIN});
-    select_row(SCREEN_MAIN, R_RESUME);
-    EXPECT_EQ(fe.menu_open, 0);
-    EXPECT_EQ(fe.release_latch, 1);
+    for (int screen : {SCREEN_MAIN, SCREEN_PAUSE}) {
+        open({screen});
+        select_row(screen, 0);  // Resume
+        EXPECT_EQ(fe.menu_open, 0);
+        EXPECT_EQ(fe.release_latch, 1);
+        open({screen});
+        press_back();
+        EXPECT_EQ(fe.menu_open, 0);
+    }
 }
 
 // The row that opens a screen must not let a later row act on the new
@@ -202,23 +171,16 @@ TEST_F(MainMenuTest, AFullStackOnlyRestartsTheFade) {
     EXPECT_EQ(fe.menu.highlight_y, -1.0f);
 }
 
-TEST_F(MainMenuTest, PauseMenuRowsAndQuestions) {
+TEST_F(MainMenuTest, PauseMenuQuestionsFollowTheAutosaveSettings) {
     load_game(true);
     open({SCREEN_PAUSE});
-    fe.settings.autosave_menu = 1;
-    std::vector<std::string> expected = {"Return to the game.", "Reset the board. Unsaved progress is lost.",
-                                         "Choose a slot to save to.", "Choose a slot to load.", "", "", "", "",
-                                         "Rewind, input movie recording, screenshots.",
-                                         "Leaves the game; it is autosaved first.", ""};
-    EXPECT_EQ(helps(SCREEN_PAUSE), expected);
-    fe.settings.autosave_menu = 0;
-    EXPECT_EQ(help_of(SCREEN_PAUSE, P_MAIN_MENU), "Leaves the game without saving.");
-
     select_row(SCREEN_PAUSE, P_RESTART);
     expect_confirm(CONFIRM_RESTART, "Restart the game? Unsaved progress will be lost.");
     for (int autosave : {1, 0}) {
         fe.settings.autosave_menu = fe.settings.autosave_exit = autosave;
         open({SCREEN_PAUSE});
+        EXPECT_EQ(help_of(SCREEN_PAUSE, P_MAIN_MENU),
+                  autosave ? "Leaves the game; it is autosaved first." : "Leaves the game without saving.");
         select_row(SCREEN_PAUSE, P_MAIN_MENU);
         expect_confirm(CONFIRM_MAIN_MENU, autosave ? "Return to the main menu? The game will be autosaved."
                                                    : "Return to the main menu? Unsaved progress will be lost.");
@@ -227,29 +189,6 @@ TEST_F(MainMenuTest, PauseMenuRowsAndQuestions) {
         expect_confirm(CONFIRM_EXIT, autosave ? "Exit to the desktop? The game will be autosaved."
                                               : "Exit to the desktop? Unsaved progress will be lost.");
     }
-
-    fe.feature_on[FEATURE_SAVE_STATES] = 0;
-    open({SCREEN_PAUSE});
-    EXPECT_EQ(row_count(SCREEN_PAUSE), PAUSE_ROWS - 2);
-}
-
-TEST_F(MainMenuTest, PauseMenuLeadsToItsScreensAndBackToTheGame) {
-    load_game(true);
-    const int targets[][2] = {{P_SAVE, SCREEN_SAVE_STATE}, {P_LOAD, SCREEN_LOAD_STATE}, {P_DISPLAY, SCREEN_DISPLAY},
-                              {P_AUDIO, SCREEN_AUDIO},      {P_CONTROLS, SCREEN_CONTROLS}, {P_GADGETS, SCREEN_GADGETS},
-                              {P_EXTRAS, SCREEN_EXTRAS}};
-    for (const auto& t : targets) {
-        open({SCREEN_PAUSE});
-        select_row(SCREEN_PAUSE, t[0]);
-        EXPECT_EQ(stack(), (std::vector<int>{SCREEN_PAUSE, t[1]})) << "row " << t[0];
-    }
-    open({SCREEN_PAUSE});
-    select_row(SCREEN_PAUSE, P_RESUME);
-    EXPECT_EQ(fe.menu_open, 0);
-    open({SCREEN_PAUSE});
-    press_back();
-    EXPECT_EQ(fe.menu_open, 0);
-    EXPECT_EQ(fe.running, 1);
 }
 
 TEST_F(MainMenuTest, HighlightBarAccentStripAndLabelSitOnTheRow) {

@@ -28,11 +28,8 @@ TEST_F(MenuPassTest, AnEmptyStackResumesAGameOrShowsTheMainMenu) {
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN});
     EXPECT_EQ(fe.menu.highlight_y, -1.0f);
     EXPECT_EQ(SDL_GetAudioDeviceStatus(fe.audio_device), SDL_AUDIO_PAUSED);
-}
 
-TEST_F(MenuPassTest, ClosingTheLastScreenWithoutAGameReopensTheMainMenu) {
-    load_game(false);
-    open({SCREEN_ABOUT});
+    open({SCREEN_ABOUT});  // the last screen closed
     press_back();
     EXPECT_EQ(fe.menu_open, 1);
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN});
@@ -54,8 +51,7 @@ TEST_F(MenuPassTest, OnlyListedScreensAreDrawnUnderAnOverlay) {
         clear_output();
         pass();
         bool listed = screen == SCREEN_MAIN;
-        EXPECT_EQ(drawn_in(40, 146, 300, 40), listed)
-            << "screen " << screen;
+        EXPECT_EQ(drawn_in(40, 146, 300, 40), listed) << "screen " << screen;
     }
 }
 
@@ -79,7 +75,7 @@ TEST_F(MenuPassTest, TheScreenUnderAnOverlayGetsNoInput) {
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "Enter dismissed the message box";
 }
 
-TEST_F(MenuPassTest, ConfirmationStartsOnNoAndArrowsChoose) {
+TEST_F(MenuPassTest, ConfirmationStartsOnNoArrowsChooseAndBackWins) {
     open({SCREEN_MAIN});
     fe.settings.deadzone = 55;
     show_confirm(CONFIRM_RESTORE_CONTROLS, 0, "Restore?");
@@ -88,6 +84,13 @@ TEST_F(MenuPassTest, ConfirmationStartsOnNoAndArrowsChoose) {
     pass();
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "No pops the dialog";
     EXPECT_EQ(fe.settings.deadzone, 55) << "and does nothing else";
+
+    show_confirm(CONFIRM_RESTORE_CONTROLS, 0, "Restore?");
+    fe.menu.cursor[SCREEN_CONFIRM] = 0;
+    fe.menu_input.select = fe.menu_input.back = 1;
+    pass();
+    EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN});
+    EXPECT_EQ(fe.settings.deadzone, 55) << "Back answers No, even with Enter on Yes";
 
     show_confirm(CONFIRM_RESTORE_CONTROLS, 0, "Restore?");
     fe.menu_input.up = fe.menu_input.down = 1;  // up first, then down
@@ -101,17 +104,6 @@ TEST_F(MenuPassTest, ConfirmationStartsOnNoAndArrowsChoose) {
     pass();
     EXPECT_EQ(fe.settings.deadzone, 30) << "Yes ran the action";
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN});
-}
-
-TEST_F(MenuPassTest, BackOnTheConfirmationAnswersNoEvenWithEnter) {
-    open({SCREEN_MAIN});
-    fe.settings.deadzone = 55;
-    show_confirm(CONFIRM_RESTORE_CONTROLS, 0, "Restore?");
-    fe.menu.cursor[SCREEN_CONFIRM] = 0;
-    fe.menu_input.select = fe.menu_input.back = 1;
-    pass();
-    EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN});
-    EXPECT_EQ(fe.settings.deadzone, 55);
 }
 
 TEST_F(MenuPassTest, ThePointerSelectsAndClicksAButton) {
