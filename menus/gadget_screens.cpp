@@ -6,7 +6,7 @@
 
 namespace {
 
-const char* const POSITION_NAMES[6] = {"Top left",   "Top right",  "Bottom left",
+const char* const POSITION_NAMES[6] = {"Top left",     "Top right",  "Bottom left",
                                        "Bottom right", "Top centre", "Bottom centre"};
 const char* const SIZE_NAMES[3] = {"Small", "Medium", "Large"};
 
@@ -81,7 +81,8 @@ void draw_gadget_editor_screen() {
     snprintf(offset_y, sizeof offset_y, "%+d", p.offset_y);
 
     if (row_step("Enabled", p.enabled ? "On" : "Off", nullptr)) p.enabled = !p.enabled;
-    if (int d = row_step("Position", POSITION_NAMES[wrap(p.position, 6)], nullptr)) p.position = wrap(wrap(p.position, 6) + d, 6);
+    if (int d = row_step("Position", POSITION_NAMES[wrap(p.position, 6)], nullptr))
+        p.position = wrap(wrap(p.position, 6) + d, 6);
     if (int d = row_step("Size", SIZE_NAMES[wrap(p.size, 3)], nullptr)) p.size = wrap(wrap(p.size, 3) + d, 3);
     if (int d = row_step("Offset X", offset_x, "Fine horizontal adjustment in UI pixels."))
         p.offset_x = clamp_offset(p.offset_x, d, OFFSET_X_LIMIT);

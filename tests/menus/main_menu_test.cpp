@@ -28,7 +28,8 @@ protected:
     void paint_game_texture() {
         std::vector<uint32_t> pixels((size_t)FAKE_WIDTH * FAKE_HEIGHT);
         for (int y = 0; y < FAKE_HEIGHT; y++)
-            for (int x = 0; x < FAKE_WIDTH; x++) pixels[y * FAKE_WIDTH + x] = x < FAKE_WIDTH / 2 ? 0xFFFF0000 : 0xFF0000FF;
+            for (int x = 0; x < FAKE_WIDTH; x++)
+                pixels[y * FAKE_WIDTH + x] = x < FAKE_WIDTH / 2 ? 0xFFFF0000 : 0xFF0000FF;
         SDL_UpdateTexture(fe.game_texture, nullptr, pixels.data(), FAKE_WIDTH * 4);
         SDL_SetTextureColorMod(fe.game_texture, 90, 90, 100);  // dimmed as under a menu
     }
