@@ -5,7 +5,6 @@
 #include "menus/menu_pass.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "menus/menus.h"
@@ -79,23 +78,6 @@ void draw_background_of_overlay() {
     fe.menu_input = saved;
 }
 
-bool rom_browser_on_stack() {
-    if (!fe.menu_open) return false;
-    for (int i = 0; i < fe.screen_depth; i++)
-        if (fe.screen_stack[i] == SCREEN_ROM_SELECTION) return true;
-    return false;
-}
-
-// The ROM browser's listing lives only while its screen is open; whichever
-// way the screen was left (back, a pick, a stack replaced by an action, the
-// menu closing), it goes at the end of that pass.
-void release_rom_browser_listing() {
-    if (!fe.browse_entries || rom_browser_on_stack()) return;
-    free(fe.browse_entries);
-    fe.browse_entries = nullptr;
-    fe.browse_count = 0;
-}
-
 int player_rows() {
     int n = fe.adapter.players;
     if (n <= 0) return 2;
@@ -143,7 +125,6 @@ void menu_pass() {
         draw_screen(top);
     }
     apply_empty_stack_rule();
-    release_rom_browser_listing();
 }
 
 void draw_player_controllers_screen() {
