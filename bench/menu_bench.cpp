@@ -36,7 +36,7 @@ struct BenchCase {
 const BenchCase CASES[] = {
     {"Load State (11 slots, thumbnail) + confirmation", {SCREEN_PAUSE, SCREEN_LOAD_STATE, SCREEN_CONFIRM}},
     {"Main Menu (14 rows, preview) + message box", {SCREEN_MAIN, SCREEN_MESSAGE}},
-    {"Pause menu + key capture", {SCREEN_PAUSE, SCREEN_KEY_CAPTURE}},
+    {"Hotkeys (11 bindings) + key capture", {SCREEN_PAUSE, SCREEN_CONTROLS, SCREEN_HOTKEYS, SCREEN_KEY_CAPTURE}},
     // The parts apart: a screen without an overlay, an overlay over a
     // screen that is not drawn beneath it.
     {"  Load State alone", {SCREEN_PAUSE, SCREEN_LOAD_STATE}},
@@ -94,8 +94,9 @@ int set_up() {
     snprintf(fe.message_text, sizeof fe.message_text,
              "Slot 4 could not be loaded:\nstate was made with a different ROM revision\n\n"
              "The running game was not changed.");
-    fe.capture_row = 1;
+    fe.capture_row = HOTKEY_QUICK_SAVE;
     fe.capture_column = 0;
+    fe.capture_hotkey = 1;
     return 1;
 }
 
