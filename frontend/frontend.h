@@ -289,6 +289,16 @@ struct MenuState {
     // during a pass, the rest of that pass only draws.
     int32_t pass_frozen;
     int32_t pass_screen, pass_depth, pass_open;
+    // Drawing aids kept between passes and made again only when a size
+    // changes (they go with the renderer): a black layer the size of the
+    // output for the shade under an overlay, and a 32-bit copy of the slot
+    // thumbnail on show. The software renderer blends the layer and
+    // scales the copy many times faster than a filled rectangle or the
+    // 16-bit thumbnail itself.
+    SDL_Texture* shade;
+    int32_t shade_w, shade_h;
+    SDL_Texture* thumb_stage;
+    int32_t thumb_stage_w, thumb_stage_h;
 };
 
 // What the main loop hands to the menus; installed by the program entry.
