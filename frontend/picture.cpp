@@ -26,6 +26,11 @@ namespace {
 
 constexpr int GLOW_W = 24, GLOW_H = 18;
 
+// The picture and the glow are opaque, so their textures carry no alpha:
+// in the usual window format a software renderer scales them straight into
+// the window instead of converting every pixel on the way.
+constexpr Uint32 OPAQUE_FORMAT = SDL_PIXELFORMAT_RGB888;
+
 // Saturating double-to-int conversion for sizes that a huge scale pushes
 // past the int range.
 int to_int_size(double v) {
@@ -38,15 +43,17 @@ void set_game_texture_filter() {
 }
 
 // Recreates the game texture when the picture's shape changes with the
-// rotation (height x width when turned an odd number of times). 0 when it
-// cannot be made: the picture is then not drawn rather than drawn from a
-// texture of the wrong shape.
+// rotation (height x width when turned an odd number of times), or when it
+// is not yet in the opaque format. 0 when it cannot be made: the picture is
+// then not drawn rather than drawn from a texture of the wrong shape.
 int fit_game_texture(int w, int h) {
+    Uint32 format = 0;
     int tw = 0, th = 0;
-    if (fe.game_texture && SDL_QueryTexture(fe.game_texture, nullptr, nullptr, &tw, &th) == 0 && tw == w && th == h)
+    if (fe.game_texture && SDL_QueryTexture(fe.game_texture, &format, nullptr, &tw, &th) == 0 &&
+        format == OPAQUE_FORMAT && tw == w && th == h)
         return 1;
     if (fe.game_texture) SDL_DestroyTexture(fe.game_texture);
-    fe.game_texture = SDL_CreateTexture(fe.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+    fe.game_texture = SDL_CreateTexture(fe.renderer, OPAQUE_FORMAT, SDL_TEXTUREACCESS_STREAMING, w, h);
     if (!fe.game_texture) return 0;
     set_game_texture_filter();
     return 1;
@@ -90,7 +97,7 @@ SDL_Texture* upright_glow_source() {
         fe.glow_source = nullptr;
     }
     if (!fe.glow_source) {
-        fe.glow_source = SDL_CreateTexture(fe.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+        fe.glow_source = SDL_CreateTexture(fe.renderer, OPAQUE_FORMAT, SDL_TEXTUREACCESS_STREAMING, w, h);
         if (!fe.glow_source) return nullptr;
         SDL_SetTextureScaleMode(fe.glow_source, SDL_ScaleModeLinear);
         SDL_SetTextureBlendMode(fe.glow_source, SDL_BLENDMODE_NONE);
@@ -111,11 +118,7 @@ SDL_Texture* upright_glow_source() {
 int draw_glow(int w, int h, const PictureRect& shown, int dim) {
     if (!fe.glow_texture && !fe.glow_attempted) {
         fe.glow_attempted = 1;
-        // Opaque and without alpha, in the usual window format: a software
-        // renderer stretches it straight into the window, with no blending
-        // and no intermediate copy.
-        fe.glow_texture =
-            SDL_CreateTexture(fe.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, GLOW_W, GLOW_H);
+        fe.glow_texture = SDL_CreateTexture(fe.renderer, OPAQUE_FORMAT, SDL_TEXTUREACCESS_TARGET, GLOW_W, GLOW_H);
         if (fe.glow_texture) {
             SDL_SetTextureScaleMode(fe.glow_texture, SDL_ScaleModeLinear);
             SDL_SetTextureBlendMode(fe.glow_texture, SDL_BLENDMODE_NONE);
@@ -445,9 +448,7 @@ void apply_picture_adjust() {
     int tw = turns & 1 ? h : w, th = turns & 1 ? w : h;
     if (!fe.picture_frame || tw <= 0 || th <= 0 || !fit_game_texture(tw, th)) return;
     SDL_UpdateTexture(fe.game_texture, nullptr, fe.picture_frame, tw * 4);
-    // Every picture pixel is opaque: a plain copy shows the same and is the
-    // software renderer's fast path.
-    SDL_SetTextureBlendMode(fe.game_texture, SDL_BLENDMODE_NONE);
+    SDL_SetTextureBlendMode(fe.game_texture, SDL_BLENDMODE_NONE);  // opaque: a plain copy
 }
 
 void fetch_frame() {
