@@ -307,22 +307,24 @@ TEST(CrtOverlay, WholeOverlayMatchesEachPixel) {
 
 TEST(Glow, DrawnOnlyBesideThePictureWhereItLandsExactly) {
     GlowPart parts[2];
-    // Turned in 1280 x 960: 280 free pixels each side; 3 texels make 160
-    // pixels, so each strip is 6 texels, reaching 40 pixels (3/4 texel)
-    // under the picture.
-    PictureRect turned = shown_picture_rect(place_picture(1280, 960, 320, 240, 4.0 / 3.0, 0, 0, 1), 1280, 960, 1);
-    ASSERT_EQ(glow_parts(1280, 960, turned, 24, 18, parts), 2);
-    EXPECT_TRUE(rect_is(parts[0].src, 0, 0, 6, 18));
-    EXPECT_TRUE(rect_is(parts[0].dst, 0, 0, 320, 960));
-    EXPECT_TRUE(rect_is(parts[1].src, 18, 0, 6, 18));
-    EXPECT_TRUE(rect_is(parts[1].dst, 960, 0, 320, 960));
-    // A wide picture in a tall output: strips above and below.
-    PictureRect wide = place_picture(640, 960, 320, 240, 4.0 / 3.0, 0, 0, 0);
-    ASSERT_EQ(glow_parts(640, 960, wide, 24, 18, parts), 2);
-    EXPECT_TRUE(rect_is(parts[0].src, 0, 0, 24, 6));
-    EXPECT_TRUE(rect_is(parts[0].dst, 0, 0, 640, 320));
-    EXPECT_TRUE(rect_is(parts[1].src, 0, 12, 24, 6));
-    EXPECT_TRUE(rect_is(parts[1].dst, 0, 640, 640, 320));
+    struct Case {
+        int w, h;
+        PictureRect shown, src0, dst0, src1, dst1;
+    } cases[] = {
+        // Turned in 1280 x 960: 280 free pixels each side; 3 texels make
+        // 160 pixels, so each strip is 6 texels, reaching 40 pixels (3/4
+        // texel) under the picture.
+        {1280, 960, shown_picture_rect(place_picture(1280, 960, 320, 240, 4.0 / 3.0, 0, 0, 1), 1280, 960, 1),
+         {0, 0, 6, 18}, {0, 0, 320, 960}, {18, 0, 6, 18}, {960, 0, 320, 960}},
+        // A wide picture in a tall output: strips above and below.
+        {640, 960, place_picture(640, 960, 320, 240, 4.0 / 3.0, 0, 0, 0), {0, 0, 24, 6}, {0, 0, 640, 320},
+         {0, 12, 24, 6}, {0, 640, 640, 320}},
+    };
+    for (const Case& k : cases) {
+        ASSERT_EQ(glow_parts(k.w, k.h, k.shown, 24, 18, parts), 2);
+        EXPECT_TRUE(same_rect(parts[0].src, k.src0) && same_rect(parts[0].dst, k.dst0)) << k.w;
+        EXPECT_TRUE(same_rect(parts[1].src, k.src1) && same_rect(parts[1].dst, k.dst1)) << k.w;
+    }
     // The whole glow when the picture leaves room all round, when no strip
     // of whole texels lands on whole pixels, or when the strips would meet.
     PictureRect small = place_picture(1000, 700, 320, 240, 4.0 / 3.0, 0, 1, 0);
