@@ -384,10 +384,19 @@ struct FrontendState {
     // --- picture -----------------------------------------------------------
     uint8_t picture_lut[256];
     int picture_lut_stale;
-    SDL_Texture* scanline_texture;
+    int picture_rotation;  // the quarter turns game_texture's picture was converted with
+    SDL_Texture* scanline_texture;  // unused: the scanlines are folded into mask_texture
+    // The CRT overlay at the shown picture's size, multiplied over it: the
+    // mask and the scanlines in one texture.
     SDL_Texture* mask_texture;
-    int mask_key[4];  // width, height, type, strength of the last build
+    // Shown width, shown height, mask type, mask strength, scanlines,
+    // rotation and game height of the last build.
+    int mask_key[7];
     SDL_Texture* glow_texture;
+    // The upright picture through the table that the glow shrinks
+    // (game_texture may hold it turned); streaming, width x height, made on
+    // first use.
+    SDL_Texture* glow_source;
     int glow_attempted;  // the glow target was tried once; a refusal is not retried every frame
 
     // --- drawing -----------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include "frontend/draw.h"
 #include "frontend/picture.h"
+#include "frontend/png.h"
 #include "tests/frontend/output_test_util.h"
 #include "tests/frontend/support/frontend_fixture.h"
 
@@ -79,6 +80,30 @@ TEST(PictureConvert, Rgb555WidensByBitReplication) {
     EXPECT_EQ(dst[5], 0x00000084u);  // 16 -> 128 | 4
 }
 
+TEST(PictureConvert, TurnedThroughTheTableLikeTheScreenshot) {
+    // The shown picture turns the way the screenshot does (the bottom-left
+    // pixel at the top left for one quarter turn); a frame whose every
+    // pixel differs, through a table that inverts every channel.
+    constexpr int W = 7, H = 5;
+    uint32_t raw[W * H], out[W * H];
+    for (int i = 0; i < W * H; i++) raw[i] = (uint32_t)(i * 0x030507 + 0x102030) & 0xFFFFFF;
+    uint8_t lut[256];
+    for (int i = 0; i < 256; i++) lut[i] = (uint8_t)(255 - i);
+    for (int rotation = 0; rotation < 4; rotation++) {
+        SCOPED_TRACE(rotation);
+        convert_picture_turned(raw, out, W, H, rotation, lut);
+        int w = 0, h = 0;
+        uint8_t* rgb = frame_to_rgb(raw, W, H, rotation, &w, &h);
+        ASSERT_NE(rgb, nullptr);
+        EXPECT_EQ(w, rotation & 1 ? H : W);
+        for (int i = 0; i < w * h; i++)
+            ASSERT_EQ(out[i], channels(255 - rgb[3 * i], 255 - rgb[3 * i + 1], 255 - rgb[3 * i + 2])) << i;
+        free(rgb);
+    }
+    convert_picture_turned(raw, out, W, H, 1, lut);
+    EXPECT_EQ(out[0], 0xFF000000u | (0xFFFFFFu - raw[(H - 1) * W]));
+}
+
 TEST(WindowSize, HeightTimesScaleAndTheAspectSwappedWhenTurned) {
     int w = 0, h = 0;
     window_size_for(240, 4.0 / 3.0, 3, 1, &w, &h);
@@ -123,6 +148,26 @@ TEST(PicturePlacement, IntegerScaling) {
     EXPECT_TRUE(rect_is(place_picture(1280, 720, 384, 224, 4.0 / 3.0, 0, 1, 0), 192, 24, 896, 672));
 }
 
+TEST(PicturePlacement, ShownRectangleOfATurnedPicture) {
+    // Turned about its centre: ph wide and pw tall, centred like the
+    // upright picture.
+    PictureRect fit = place_picture(1280, 720, 320, 240, 4.0 / 3.0, 0, 0, 1);
+    EXPECT_TRUE(rect_is(shown_picture_rect(fit, 1280, 720, 1), 370, 0, 540, 720));
+    PictureRect whole = place_picture(1280, 720, 320, 240, 4.0 / 3.0, 0, 1, 3);
+    EXPECT_TRUE(rect_is(shown_picture_rect(whole, 1280, 720, 3), 400, 40, 480, 640));
+    EXPECT_TRUE(rect_is(shown_picture_rect(place_picture(1280, 960, 320, 240, 4.0 / 3.0, 0, 0, 1), 1280, 960, 1),
+                        280, 0, 720, 960));
+    // Sides that differ by an odd count: the same halving as upright.
+    EXPECT_TRUE(rect_is(shown_picture_rect(place_picture(640, 960, 320, 240, 4.0 / 3.0, 0, 0, 1), 640, 960, 1), 0,
+                        53, 640, 853));
+    // At n = 1 the turned picture overflows a small window, centred.
+    EXPECT_TRUE(rect_is(shown_picture_rect(place_picture(200, 300, 320, 240, 4.0 / 3.0, 0, 1, 1), 200, 300, 1), -20,
+                        -10, 240, 320));
+    // Upside down it stays where it is.
+    PictureRect upright = place_picture(1000, 700, 320, 240, 4.0 / 3.0, 0, 1, 2);
+    EXPECT_TRUE(same_rect(shown_picture_rect(upright, 1000, 700, 2), upright));
+}
+
 TEST(PicturePlacement, EmptyGeometryDrawsNothing) {
     PictureRect r = place_picture(1280, 960, 0, 240, 4.0 / 3.0, 0, 1, 0);
     EXPECT_EQ(r.w, 0);
@@ -154,10 +199,167 @@ TEST(PhosphorMask, Levels) {
     EXPECT_EQ(mask_pixel(1, 400, 1, 0), mask_pixel(1, 100, 1, 0));
     EXPECT_EQ(mask_pixel(1, -5, 1, 0), mask_pixel(1, 0, 1, 0));
 
-    std::vector<uint32_t> px(7 * 5);
-    build_mask_pixels(px.data(), 7, 5, 3, 60);
-    for (int r = 0; r < 5; r++)
-        for (int c = 0; c < 7; c++) EXPECT_EQ(px[(size_t)r * 7 + c], mask_pixel(3, 60, c, r));
+}
+
+TEST(Scanlines, ExactSamplingAtPixelCentres) {
+    // Four output rows per game line: a clear first row at the top edge,
+    // then a quarter and three quarters dark, and black at the bottom edge.
+    const int want[] = {0, 64, 191, 191, 64, 64, 191, 191, 64, 64};
+    for (int y = 0; y < 10; y++) EXPECT_EQ(scanline_alpha(y, 960, 240, 0), want[y]) << y;
+    EXPECT_EQ(scanline_alpha(959, 960, 240, 0), 255);
+    // Three rows per two texels: 0.5 and 1 1/6 texels in, rounded half up.
+    EXPECT_EQ(scanline_alpha(1, 720, 240, 0), 128);
+    EXPECT_EQ(scanline_alpha(2, 720, 240, 0), 213);
+    // One row per texel: exactly the column.
+    for (int y = 0; y < 480; y++) ASSERT_EQ(scanline_alpha(y, 480, 240, 0), y & 1 ? 255 : 0) << y;
+    // Nothing to stretch, or nothing to stretch onto.
+    EXPECT_EQ(scanline_alpha(0, 0, 240, 0), 0);
+    EXPECT_EQ(scanline_alpha(3, 960, 0, 1), 0);
+}
+
+TEST(Scanlines, SoftwareSamplingMatchesTheSoftwareStretch) {
+    // The software renderer stretches the scanline column with
+    // SDL_SoftStretchLinear; the overlay must darken each row alike.
+    for (int game_height : {240, 224}) {
+        std::vector<uint32_t> column(2 * (size_t)game_height);
+        for (size_t t = 0; t < column.size(); t++) column[t] = t & 1 ? 0xFF000000u : 0x00000000u;
+        SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(column.data(), 1, 2 * game_height, 32, 4,
+                                                              SDL_PIXELFORMAT_ARGB8888);
+        ASSERT_NE(src, nullptr);
+        for (int rows : {200, 480, 720, 853, 960, 1000, 1080, 2160}) {
+            SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, 1, rows, 32, SDL_PIXELFORMAT_ARGB8888);
+            ASSERT_NE(dst, nullptr);
+            ASSERT_EQ(SDL_SoftStretchLinear(src, nullptr, dst, nullptr), 0) << SDL_GetError();
+            for (int y = 0; y < rows; y++) {
+                uint32_t got = *(uint32_t*)((uint8_t*)dst->pixels + (size_t)y * dst->pitch);
+                ASSERT_EQ(scanline_alpha(y, rows, game_height, 1), (int)(got >> 24))
+                    << "height " << game_height << ", " << rows << " rows, row " << y;
+            }
+            SDL_FreeSurface(dst);
+        }
+        SDL_FreeSurface(src);
+    }
+}
+
+TEST(CrtOverlay, MaskAndScanlinesInOneMultiply) {
+    // The mask alone is the mask; scanlines alone are grey levels.
+    OverlayParams mask_only{12, 8, 2, 60, 0, 0, 240, 0};
+    for (int y = 0; y < 8; y++)
+        for (int x = 0; x < 12; x++) EXPECT_EQ(overlay_pixel(mask_only, x, y), mask_pixel(2, 60, x, y));
+    OverlayParams lines{4, 960, 0, 30, 100, 0, 240, 0};
+    EXPECT_EQ(overlay_pixel(lines, 0, 0), 0xFFFFFFFFu);  // the clear upper edge
+    EXPECT_EQ(overlay_pixel(lines, 3, 3), channels(64, 64, 64));
+    EXPECT_EQ(overlay_pixel(lines, 1, 4), channels(191, 191, 191));
+    // Half strength: alpha x 127 / 255 darkens.
+    lines.scanlines = 50;
+    EXPECT_EQ(overlay_pixel(lines, 0, 3), channels(160, 160, 160));
+    // Both: each mask channel scaled by what the scanline leaves, rounded.
+    OverlayParams both{12, 960, 1, 100, 100, 0, 240, 0};
+    EXPECT_EQ(overlay_pixel(both, 0, 3), channels(64, 21, 21));  // 255 and 85 times 64 / 255
+    EXPECT_EQ(overlay_pixel(both, 1, 0), channels(85, 255, 85));
+    // Strengths outside 0..100 are held there.
+    both.scanlines = 250;
+    EXPECT_EQ(overlay_pixel(both, 0, 3), channels(64, 21, 21));
+}
+
+TEST(CrtOverlay, TurnedWithThePicture) {
+    // Shown 8 wide and 6 tall with one quarter turn: the picture is 6 wide
+    // and 8 tall, its bottom-left pixel at the top left of the screen.
+    OverlayParams turned{8, 6, 3, 100, 0, 1, 4, 0};
+    EXPECT_EQ(overlay_pixel(turned, 0, 0), mask_pixel(3, 100, 0, 7));
+    EXPECT_EQ(overlay_pixel(turned, 7, 0), mask_pixel(3, 100, 0, 0));
+    EXPECT_EQ(overlay_pixel(turned, 0, 5), mask_pixel(3, 100, 5, 7));
+    EXPECT_EQ(overlay_pixel(turned, 2, 4), mask_pixel(3, 100, 4, 5));
+    turned.rotation = 3;  // the top-right pixel at the top left
+    EXPECT_EQ(overlay_pixel(turned, 0, 0), mask_pixel(3, 100, 5, 0));
+    EXPECT_EQ(overlay_pixel(turned, 2, 4), mask_pixel(3, 100, 1, 2));
+    turned.rotation = 2;  // shown 8 x 6 is the picture's own shape
+    EXPECT_EQ(overlay_pixel(turned, 0, 0), mask_pixel(3, 100, 7, 5));
+    EXPECT_EQ(overlay_pixel(turned, 2, 4), mask_pixel(3, 100, 5, 1));
+
+    // Scanlines run along the game's lines: down the screen when turned,
+    // each screen column one picture row, darker toward its left side.
+    OverlayParams lines{960, 12, 0, 30, 100, 1, 240, 0};
+    for (int x = 0; x < 960; x += 7)
+        for (int y = 1; y < 12; y++) ASSERT_EQ(overlay_pixel(lines, x, y), overlay_pixel(lines, x, 0)) << x;
+    OverlayParams upright{12, 960, 0, 30, 100, 0, 240, 0};
+    for (int x = 0; x < 960; x++) EXPECT_EQ(overlay_pixel(lines, x, 0), overlay_pixel(upright, 0, 959 - x)) << x;
+    EXPECT_EQ(overlay_pixel(lines, 959, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(overlay_pixel(lines, 0, 0), channels(0, 0, 0));
+}
+
+TEST(CrtOverlay, WholeOverlayMatchesEachPixel) {
+    std::vector<uint32_t> px;
+    for (int rotation = 0; rotation < 4; rotation++)
+        for (int mask = 0; mask <= 3; mask++)
+            for (int scanlines : {0, 60})
+                for (int software = 0; software < 2; software++) {
+                    OverlayParams o{13 + rotation, 9 + mask, mask, 45, scanlines, rotation, 7, software};
+                    px.assign((size_t)o.w * o.h, 0);
+                    build_overlay_pixels(px.data(), o);
+                    for (int y = 0; y < o.h; y++)
+                        for (int x = 0; x < o.w; x++)
+                            ASSERT_EQ(px[(size_t)y * o.w + x], overlay_pixel(o, x, y))
+                                << rotation << " " << mask << " " << scanlines << " " << software << " at " << x
+                                << "," << y;
+                }
+}
+
+TEST(Glow, DrawnOnlyBesideThePictureWhereItLandsExactly) {
+    GlowPart parts[2];
+    struct Case {
+        int w, h;
+        PictureRect shown, src0, dst0, src1, dst1;
+    } cases[] = {
+        // Turned in 1280 x 960: 280 free pixels each side; 3 texels make
+        // 160 pixels, so each strip is 6 texels, reaching 40 pixels (3/4
+        // texel) under the picture.
+        {1280, 960, shown_picture_rect(place_picture(1280, 960, 320, 240, 4.0 / 3.0, 0, 0, 1), 1280, 960, 1),
+         {0, 0, 6, 18}, {0, 0, 320, 960}, {18, 0, 6, 18}, {960, 0, 320, 960}},
+        // A wide picture in a tall output: strips above and below.
+        {640, 960, place_picture(640, 960, 320, 240, 4.0 / 3.0, 0, 0, 0), {0, 0, 24, 6}, {0, 0, 640, 320},
+         {0, 12, 24, 6}, {0, 640, 640, 320}},
+    };
+    for (const Case& k : cases) {
+        ASSERT_EQ(glow_parts(k.w, k.h, k.shown, 24, 18, parts), 2);
+        EXPECT_TRUE(same_rect(parts[0].src, k.src0) && same_rect(parts[0].dst, k.dst0)) << k.w;
+        EXPECT_TRUE(same_rect(parts[1].src, k.src1) && same_rect(parts[1].dst, k.dst1)) << k.w;
+    }
+    // The whole glow when the picture leaves room all round, when no strip
+    // of whole texels lands on whole pixels, or when the strips would meet.
+    PictureRect small = place_picture(1000, 700, 320, 240, 4.0 / 3.0, 0, 1, 0);
+    for (int n : {glow_parts(1000, 700, small, 24, 18, parts),
+                  glow_parts(1279, 959, shown_picture_rect(place_picture(1279, 959, 320, 240, 4.0 / 3.0, 0, 0, 1),
+                                                           1279, 959, 1),
+                             24, 18, parts),
+                  glow_parts(1280, 960, PictureRect{600, 0, 80, 960}, 24, 18, parts)}) {
+        EXPECT_EQ(n, 1);
+        EXPECT_TRUE(rect_is(parts[0].src, 0, 0, 24, 18));
+    }
+    EXPECT_TRUE(rect_is(parts[0].dst, 0, 0, 1280, 960));
+    // A picture that covers everything leaves nothing to draw.
+    EXPECT_EQ(glow_parts(1280, 960, PictureRect{0, 0, 1280, 960}, 24, 18, parts), 0);
+
+    // Across many outputs: every strip sits where the full stretch puts
+    // its texels and reaches half a texel under the picture.
+    for (int w = 600; w <= 2000; w += 37)
+        for (int h = 500; h <= 1200; h += 53)
+            for (int rotation = 0; rotation < 2; rotation++) {
+                PictureRect shown =
+                    shown_picture_rect(place_picture(w, h, 320, 240, 4.0 / 3.0, 0, 0, rotation), w, h, rotation);
+                int n = glow_parts(w, h, shown, 24, 18, parts);
+                for (int i = 0; i < n; i++) {
+                    const PictureRect &s = parts[i].src, &d = parts[i].dst;
+                    ASSERT_EQ((int64_t)d.x * 24, (int64_t)s.x * w) << w << "x" << h;
+                    ASSERT_EQ((int64_t)d.w * 24, (int64_t)s.w * w) << w << "x" << h;
+                    ASSERT_EQ((int64_t)d.y * 18, (int64_t)s.y * h) << w << "x" << h;
+                    ASSERT_EQ((int64_t)d.h * 18, (int64_t)s.h * h) << w << "x" << h;
+                    if (n == 2 && s.w < 24) {  // left or right strip
+                        int reach = i == 0 ? d.x + d.w - shown.x : shown.x + shown.w - d.x;
+                        EXPECT_GE(2 * reach * 24, w) << w << "x" << h;
+                    }
+                }
+            }
 }
 
 TEST(Backdrop, ShowsOnlyWhereThePictureLeavesRoom) {
@@ -169,6 +371,9 @@ TEST(Backdrop, ShowsOnlyWhereThePictureLeavesRoom) {
     EXPECT_EQ(picture_covers_output(place_picture(1280, 720, 320, 240, 4.0 / 3.0, 0, 0, 0), 1280, 720, 0), 0);
     // An overflowing picture at n = 1 covers a small window.
     EXPECT_EQ(picture_covers_output(place_picture(300, 200, 320, 240, 4.0 / 3.0, 0, 1, 0), 300, 200, 0), 1);
+    // Turned in an output of its own turned shape, it covers it too.
+    EXPECT_EQ(picture_covers_output(place_picture(720, 960, 320, 240, 4.0 / 3.0, 0, 0, 1), 720, 960, 1), 1);
+    EXPECT_EQ(picture_covers_output(place_picture(720, 960, 320, 240, 4.0 / 3.0, 0, 0, 3), 720, 960, 3), 1);
 }
 
 class PictureTest : public FrontendTest {
@@ -262,6 +467,69 @@ TEST_F(PictureTest, RotationTurnsThePictureClockwise) {
     EXPECT_EQ(pixel_at(1270, 950), 0xFFFF0000u);
 }
 
+namespace {
+
+// A frame with one marked pixel in each corner over mid grey.
+constexpr uint32_t GREY = 0x808080, TL = 0xFF0000, TR = 0x00FF00, BL = 0x0000FF, BR = 0xFFFF00;
+void corner_frame(uint32_t* f) {
+    for (int i = 0; i < FAKE_WIDTH * FAKE_HEIGHT; i++) f[i] = GREY;
+    f[0] = TL;
+    f[FAKE_WIDTH - 1] = TR;
+    f[(FAKE_HEIGHT - 1) * FAKE_WIDTH] = BL;
+    f[FAKE_HEIGHT * FAKE_WIDTH - 1] = BR;
+}
+
+uint32_t opaque(uint32_t rgb) { return 0xFF000000u | rgb; }
+
+}  // namespace
+
+TEST_F(PictureTest, TurnedPictureCornersLandOnTheScreenCorners) {
+    corner_frame(fe.raw_frame);
+    auto show = [&](int rotation) {
+        clear_output();
+        fe.settings.rotation = rotation;
+        apply_picture_adjust();
+        draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    };
+    // Once clockwise at 3x: shown 720 x 960 from x = 280. The frame's
+    // bottom-left pixel is the top-left 3 x 3 block, its top-left pixel
+    // the top-right block, and nothing spills into the borders.
+    show(1);
+    expect_pixels(fe.renderer, {
+        {280, 0, opaque(BL)}, {282, 2, opaque(BL)}, {283, 0, opaque(GREY)}, {280, 3, opaque(GREY)},
+        {279, 0, 0xFF000000u}, {999, 0, opaque(TL)}, {997, 2, opaque(TL)}, {1000, 0, 0xFF000000u},
+        {280, 959, opaque(BR)}, {999, 959, opaque(TR)}, {996, 956, opaque(GREY)},
+    });
+    show(3);
+    expect_pixels(fe.renderer, {
+        {280, 0, opaque(TR)}, {999, 0, opaque(BR)}, {280, 959, opaque(TL)}, {999, 959, opaque(BL)},
+        {283, 3, opaque(GREY)},
+    });
+    show(2);  // 4x, filling the output
+    expect_pixels(fe.renderer, {
+        {0, 0, opaque(BR)}, {3, 3, opaque(BR)}, {4, 4, opaque(GREY)}, {1279, 0, opaque(BL)},
+        {0, 959, opaque(TR)}, {1279, 959, opaque(TL)},
+    });
+}
+
+TEST_F(PictureTest, ARotationChangedWhilePausedTurnsTheLastFrame) {
+    corner_frame(fe.raw_frame);
+    apply_picture_adjust();
+    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    EXPECT_EQ(pixel_at(0, 0), opaque(TL));
+    // No new frame is fetched (the game is paused under the display menu).
+    fe.settings.rotation = 1;
+    clear_output();
+    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    EXPECT_EQ(pixel_at(280, 0), opaque(BL));
+    EXPECT_EQ(pixel_at(999, 0), opaque(TL));
+    fe.settings.rotation = 0;
+    clear_output();
+    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    EXPECT_EQ(pixel_at(0, 0), opaque(TL));
+    EXPECT_EQ(pixel_at(1279, 959), opaque(BR));
+}
+
 TEST_F(PictureTest, MenuDimsThePicture) {
     draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 1);
     EXPECT_TRUE(rgb_near(pixel_at(10, 10), 90, 0, 0)) << std::hex << pixel_at(10, 10);
@@ -274,7 +542,6 @@ TEST_F(PictureTest, MenuDimsThePicture) {
 TEST_F(PictureTest, ScanlinesDarkenTheLowerHalfOfEachLine) {
     fe.settings.scanlines = 100;
     draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
-    ASSERT_NE(fe.scanline_texture, nullptr);
     // White quadrant, 4 output rows per game line.
     std::vector<uint32_t> col = read_pixels(1000, 800, 1, 40);
     long upper = 0, lower = 0;
@@ -283,6 +550,15 @@ TEST_F(PictureTest, ScanlinesDarkenTheLowerHalfOfEachLine) {
     int darkest = 255;
     for (uint32_t p : col) darkest = std::min(darkest, red_of(p));
     EXPECT_LT(darkest, 100);
+    // The levels are those of the black layer's linear stretch.
+    for (int y = 0; y < 40; y++) {
+        int alpha = scanline_alpha(800 + y, 960, FAKE_HEIGHT, 1);
+        EXPECT_TRUE(rgb_near(col[y], 255 - alpha, 255 - alpha, 255 - alpha, 1)) << y << " " << std::hex << col[y];
+    }
+    // Every column alike; the red quadrant keeps only its red.
+    std::vector<uint32_t> row = read_pixels(0, 803, 1280, 1);
+    for (int x = 640; x < 1280; x++) ASSERT_EQ(row[x], col[3]) << x;
+    EXPECT_EQ(pixel_at(100, 3), channels(red_of(col[3]), 0, 0));
 
     // Half strength: lighter lines.
     clear_output();
@@ -293,26 +569,81 @@ TEST_F(PictureTest, ScanlinesDarkenTheLowerHalfOfEachLine) {
     for (int y = 0; y < 40; y++)
         if (y % 4 >= 2) half_lower += red_of(half[y]);
     EXPECT_GT(half_lower, lower);
-    SDL_Texture* first = fe.scanline_texture;
-    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
-    EXPECT_EQ(fe.scanline_texture, first) << "made once";
 }
 
-TEST_F(PictureTest, EachMaskMultipliesThePicture) {
+TEST_F(PictureTest, TurnedScanlinesRunDownTheScreen) {
+    fe.settings.rotation = 1;
+    fe.settings.scanlines = 100;
+    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    // White is the bottom-right quadrant of the frame: shown at the bottom
+    // left, x 280..639, y 480..959. 3 columns per game line, each dark on
+    // its left (the line's lower half), alike down the screen.
+    std::vector<uint32_t> row = read_pixels(280, 900, 360, 1);
+    std::vector<uint32_t> below = read_pixels(280, 950, 360, 1);
+    for (int x = 0; x < 360; x++) {
+        ASSERT_EQ(below[x], row[x]) << x;
+        // Picture row 719 - x of 720.
+        int alpha = scanline_alpha(719 - x, 720, FAKE_HEIGHT, 1);
+        EXPECT_TRUE(rgb_near(row[x], 255 - alpha, 255 - alpha, 255 - alpha, 1)) << x << " " << std::hex << row[x];
+    }
+    long left = 0, right = 0;
+    for (int x = 0; x < 360; x++) (x % 3 == 0 ? left : right) += red_of(row[x]);
+    EXPECT_LT(left / 120, right / 240 - 50) << left << " vs " << right;
+}
+
+TEST_F(PictureTest, EachMaskMultipliesThePictureAndTurnsWithIt) {
     fe.settings.mask_strength = 100;
-    for (int type = 1; type <= 3; type++) {
-        SCOPED_TRACE(type);
-        fe.settings.mask = type;
-        clear_output();
-        draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
-        // Over white the product is the mask itself.
-        std::vector<uint32_t> px = read_pixels(900, 700, 6, 4);
-        for (int r = 0; r < 4; r++)
-            for (int c = 0; c < 6; c++)
-                EXPECT_EQ(px[(size_t)r * 6 + c], mask_pixel(type, 100, 900 + c, 700 + r)) << c << "," << r;
-        // Over pure red only the red level survives.
-        uint32_t red = pixel_at(1, 0);
-        EXPECT_EQ(red, channels(red_of(mask_pixel(type, 100, 1, 0)), 0, 0));
+    for (int rotation : {0, 1}) {
+        for (int type = 1; type <= 3; type++) {
+            SCOPED_TRACE(testing::Message() << "rotation " << rotation << ", mask " << type);
+            fe.settings.rotation = rotation;
+            fe.settings.mask = type;
+            clear_output();
+            draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+            // Over white the product is the mask itself. Turned, the picture
+            // is shown 720 x 960 from x = 280 with the white quadrant at the
+            // bottom left; screen (280 + i, j) is picture column j, row 719 - i.
+            std::vector<uint32_t> px = read_pixels(rotation ? 300 : 900, 700, 6, 4);
+            for (int r = 0; r < 4; r++)
+                for (int c = 0; c < 6; c++) {
+                    uint32_t want = rotation ? mask_pixel(type, 100, 700 + r, 719 - (20 + c))
+                                             : mask_pixel(type, 100, 900 + c, 700 + r);
+                    EXPECT_EQ(px[(size_t)r * 6 + c], want) << c << "," << r;
+                }
+            // Over pure red only the red level survives.
+            if (rotation == 0) {
+                EXPECT_EQ(pixel_at(1, 0), channels(red_of(mask_pixel(type, 100, 1, 0)), 0, 0));
+            }
+        }
+    }
+    // The aperture grille's stripes now run across the screen: along a
+    // screen row one colour, down a column red, green, blue in turn.
+    fe.settings.mask = 1;
+    clear_output();
+    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    expect_pixels(fe.renderer, {
+        {300, 600, channels(255, 85, 85)}, {500, 600, channels(255, 85, 85)}, {300, 601, channels(85, 255, 85)},
+        {300, 602, channels(85, 85, 255)}, {300, 603, channels(255, 85, 85)},
+    });
+}
+
+TEST_F(PictureTest, MaskAndScanlinesTogether) {
+    fe.settings.mask = 3;
+    fe.settings.mask_strength = 60;
+    fe.settings.scanlines = 40;
+    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    // Over white the product of the two layers, within a level of applying
+    // them one after the other.
+    std::vector<uint32_t> px = read_pixels(900, 700, 6, 8);
+    int strength = 40 * 255 / 100;
+    for (int r = 0; r < 8; r++) {
+        int keep = 255 - scanline_alpha(700 + r, 960, FAKE_HEIGHT, 1) * strength / 255;
+        for (int c = 0; c < 6; c++) {
+            uint32_t m = mask_pixel(3, 60, 900 + c, 700 + r);
+            EXPECT_TRUE(rgb_near(px[(size_t)r * 6 + c], red_of(m) * keep / 255, green_of(m) * keep / 255,
+                                 blue_of(m) * keep / 255, 1))
+                << c << "," << r << " " << std::hex << px[(size_t)r * 6 + c];
+        }
     }
 }
 
@@ -350,6 +681,30 @@ TEST_F(PictureTest, MaskTextureIsCachedByItsKeyEvenWhenItCouldNotBeMade) {
     EXPECT_EQ(fe.mask_key[0], 933);
     EXPECT_EQ(fe.mask_key[1], 700);
     EXPECT_EQ(fe.mask_key[2], 2);
+
+    // The scanline strength and the rotation are part of the key; the
+    // overlay has the shown size.
+    fe.settings.scanlines = 20;
+    draw_game_picture(1000, 700, 0);
+    EXPECT_EQ(fe.mask_key[4], 20);
+    SDL_Texture* before = fe.mask_texture;
+    draw_game_picture(1000, 700, 0);
+    EXPECT_EQ(fe.mask_texture, before);
+    fe.settings.rotation = 3;
+    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    EXPECT_EQ(fe.mask_key[0], 720);
+    EXPECT_EQ(fe.mask_key[1], 960);
+    EXPECT_EQ(fe.mask_key[5], 3);
+    SDL_QueryTexture(fe.mask_texture, nullptr, nullptr, &w, &h);
+    EXPECT_EQ(w, 720);
+    EXPECT_EQ(h, 960);
+    // Scanlines alone need the overlay too.
+    fe.settings.mask = 0;
+    fe.settings.rotation = 0;
+    draw_game_picture(TEST_OUTPUT_W, TEST_OUTPUT_H, 0);
+    EXPECT_EQ(fe.mask_key[0], 1280);
+    EXPECT_EQ(fe.mask_key[2], 0);
+    EXPECT_NE(fe.mask_texture, nullptr);
 }
 
 TEST_F(PictureTest, WindowModeSizesTheWindowFromTheScale) {
@@ -420,6 +775,42 @@ TEST_F(BackdropTest, AmbientGlowIsADarkenedBlurOfThePicture) {
     SDL_ScaleMode mode;
     SDL_GetTextureScaleMode(fe.game_texture, &mode);
     EXPECT_EQ(mode, SDL_ScaleModeNearest);
+}
+
+TEST_F(BackdropTest, GlowIsAFilteredShrinkWhateverThePictureFilter) {
+    // One-pixel stripes: a filtered shrink mixes neighbours into every
+    // texel, a point-sampled one would keep pure black or full glow.
+    for (int i = 0; i < FAKE_WIDTH * FAKE_HEIGHT; i++) fe.raw_frame[i] = i % 2 ? 0xFFFFFF : 0x000000;
+    fe.settings.border = 2;
+    for (int rotation : {0, 1}) {
+        SCOPED_TRACE(rotation);
+        fe.settings.rotation = rotation;
+        apply_picture_adjust();
+        clear_output();
+        draw_backdrop(700, 700);  // room beside the picture either way
+        ASSERT_NE(fe.glow_texture, nullptr);
+        ASSERT_EQ(SDL_SetRenderTarget(fe.renderer, fe.glow_texture), 0);
+        std::vector<uint32_t> texels(24 * 18);
+        ASSERT_EQ(SDL_RenderReadPixels(fe.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, texels.data(), 24 * 4), 0);
+        SDL_SetRenderTarget(fe.renderer, nullptr);
+        for (uint32_t t : texels) {
+            EXPECT_GT(red_of(t), 4) << std::hex << t;
+            EXPECT_LT(red_of(t), 66) << std::hex << t;
+        }
+    }
+}
+
+TEST_F(BackdropTest, GlowUnderAnOpenMenuIsDimmedWithThePicture) {
+    fe.settings.border = 2;
+    draw_backdrop(TEST_OUTPUT_W, TEST_OUTPUT_H);
+    uint32_t open_glow = 0, glow = pixel_at(1270, 950);
+    fe.menu_open = 1;
+    clear_output();
+    draw_backdrop(TEST_OUTPUT_W, TEST_OUTPUT_H);
+    open_glow = pixel_at(1270, 950);  // right of the shade
+    fe.menu_open = 0;
+    EXPECT_TRUE(rgb_near(open_glow, red_of(glow) * 90 / 255, green_of(glow) * 90 / 255, blue_of(glow) * 100 / 255))
+        << std::hex << open_glow << " from " << glow;
 }
 
 TEST_F(BackdropTest, GlowThatCannotBeMadeFallsBackToBlack) {
