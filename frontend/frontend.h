@@ -332,7 +332,7 @@ struct FrontendState {
     int vsync_effective;  // presents wait for the display (accelerated renderer with vsync)
     uint32_t* raw_frame;      // width x height, the adapter's XRGB8888 frame
     uint16_t* raw_frame16;    // width x height, only with an RGB555-only adapter
-    uint32_t* picture_frame;  // width x height, adjusted ARGB8888
+    uint32_t* picture_frame;  // the adjusted picture as shown: height x width when turned a quarter
     int16_t* audio_buffer;    // max_audio_frames x 2 + 16 samples
     uint64_t perf_freq;
 
@@ -385,7 +385,6 @@ struct FrontendState {
     uint8_t picture_lut[256];
     int picture_lut_stale;
     int picture_rotation;  // the quarter turns game_texture's picture was converted with
-    SDL_Texture* scanline_texture;  // unused: the scanlines are folded into mask_texture
     // The CRT overlay at the shown picture's size, multiplied over it: the
     // mask and the scanlines in one texture.
     SDL_Texture* mask_texture;

@@ -183,7 +183,7 @@ void shut_down() {
     close_controllers();
     if (fe.adapter.unload) fe.adapter.unload();
     destroy_font_texture();
-    for (SDL_Texture** t : {&fe.mask_texture, &fe.scanline_texture, &fe.glow_texture, &fe.game_texture}) {
+    for (SDL_Texture** t : {&fe.mask_texture, &fe.glow_texture, &fe.glow_source, &fe.game_texture}) {
         if (*t) SDL_DestroyTexture(*t);
         *t = nullptr;
     }

@@ -70,7 +70,7 @@ void FrontendTest::TearDown() {
     if (fe.audio_stream) SDL_FreeAudioStream(fe.audio_stream);
     close_controllers();
     destroy_font_texture();
-    for (SDL_Texture* t : {fe.mask_texture, fe.scanline_texture, fe.glow_texture, fe.game_texture})
+    for (SDL_Texture* t : {fe.mask_texture, fe.glow_texture, fe.glow_source, fe.game_texture})
         if (t) SDL_DestroyTexture(t);
     if (fe.renderer) SDL_DestroyRenderer(fe.renderer);
     if (fe.window) SDL_DestroyWindow(fe.window);
