@@ -199,7 +199,7 @@ int zipio_deflater_begin(ZipDeflater* d, int level, void* dst, size_t capacity) 
     }
     if (!d->ready) {
         d->z = z_stream{};
-        if (deflateInit(&d->z, level) != Z_OK) return 0;
+        if (deflateInit2(&d->z, level, Z_DEFLATED, MAX_WBITS, 8, Z_RLE) != Z_OK) return 0;
         d->ready = 1;
         d->level = level;
     } else if (deflateReset(&d->z) != Z_OK) {
