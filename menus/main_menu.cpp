@@ -58,9 +58,15 @@ void draw_preview_box(int w, int h, int u) {
     fill_rounded_rect(fe.renderer, bx - u * 6 / 100, by - u * 6 / 100, bw + u * 12 / 100, bh + u * 12 / 100, u / 10,
                       0xFF2E221E);
     if (fe.running) {
-        // Full brightness here, whatever dimming the picture behind got.
+        // The game texture holds the picture already turned as it is shown:
+        // it goes into the box as it is, at full brightness, whatever
+        // dimming the picture behind got.
+        if (fe.picture_rotation != (fe.settings.rotation & 3)) apply_picture_adjust();
+        int dw, dh;
+        fit_aspect(bw, bh, shown_aspect(), &dw, &dh);
+        SDL_Rect dst{bx + bw / 2 - dw / 2, by + bh / 2 - dh / 2, dw, dh};
         SDL_SetTextureColorMod(fe.game_texture, 255, 255, 255);
-        draw_picture_in_box(fe.game_texture, bx, by, bw, bh);
+        SDL_RenderCopy(fe.renderer, fe.game_texture, nullptr, &dst);
         return;
     }
     fill_rect(fe.renderer, bx, by, bw, bh, 0xFF120C0A);

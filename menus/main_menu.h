@@ -1,5 +1,5 @@
-// The game picture in a box, as the main menu's preview shows it; the
-// save and load screens show their thumbnails the same way.
+// A picture in a box at the shown aspect: the main menu's preview of the
+// game and the save and load screens' thumbnails.
 #pragma once
 
 #include <SDL.h>
@@ -12,8 +12,9 @@ double shown_aspect();
 // truncated).
 void fit_aspect(int avail_w, int avail_h, double g, int* w, int* h);
 
-// The texture turned by the rotation setting about its centre, at the
-// largest size of the shown aspect inside the box, centred on the box.
+// An upright texture (a thumbnail) turned by the rotation setting about
+// its centre, at the largest size of the shown aspect inside the box,
+// centred on the box.
 void draw_picture_in_box(SDL_Texture* texture, int x, int y, int w, int h);
 
 // A target texture of w x h (32-bit, cleared to black when made), kept in
