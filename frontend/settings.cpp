@@ -1,7 +1,7 @@
 // The settings block, its defaults and limits, and its mapping onto the
 // settings document ("settings.ini"): read once at start-up, written back
 // in place by every save.
-#include "frontend/settings.h"
+#include "frontend/frontend.h"
 
 #include <climits>
 #include <cstddef>
@@ -127,6 +127,11 @@ int32_t* placement_field(GadgetPlacement* p, int i) {
 
 bool is_env_set(const char* name) { return getenv(name) != nullptr; }
 
+// Reads up to n integers written as "%d,%d,...": each may have blanks before
+// it, the commas must follow the numbers directly, and a number beyond int
+// saturates. The result is how many were read, from the first on.
+int parse_int_list(const char* text, int32_t* out, int n);
+
 void read_binding(const char* section, const char* key, InputBinding* b) {
     const char* value = ini_get(&fe.settings_doc, section, key);
     int32_t v[3];
@@ -193,8 +198,6 @@ bool scan_int(const char*& p, int32_t* out) {
     return true;
 }
 
-}  // namespace
-
 int parse_int_list(const char* text, int32_t* out, int n) {
     const char* p = text;
     for (int i = 0; i < n; i++) {
@@ -206,6 +209,8 @@ int parse_int_list(const char* text, int32_t* out, int n) {
     }
     return n;
 }
+
+}  // namespace
 
 void set_default_settings() {
     FrontendSettings& s = fe.settings;

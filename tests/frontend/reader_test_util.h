@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 inline std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -24,19 +25,16 @@ inline void write_file(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// The text and its NUL in a buffer of exactly that size, so that a reader
+// that runs past the end is caught by the address sanitizer.
+inline std::vector<char> exact_copy(const std::string& text) {
+    return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1);
+}
+
 // Keeps an environment variable's value for the test and restores it.
 struct EnvGuard {
-    explicit EnvGuard(const char* n) : name(n) {
-        const char* v = getenv(n);
-        had = v != nullptr;
-        if (had) value = v;
-    }
-    ~EnvGuard() {
-        if (had)
-            setenv(name, value.c_str(), 1);
-        else
-            unsetenv(name);
-    }
+    explicit EnvGuard(const char* n) : name(n), had(getenv(n) != nullptr), value(had ? getenv(n) : "") {}
+    ~EnvGuard() { had ? setenv(name, value.c_str(), 1) : unsetenv(name); }
     const char* name;
     bool had;
     std::string value;
@@ -68,9 +66,13 @@ inline std::string damaged_copy(const std::string& text, const std::string& alph
         size_t at = rng() % (out.size() + 1);
         char ch = alphabet[rng() % alphabet.size()];
         switch (rng() % 3) {
-        case 0: if (at < out.size()) out[at] = ch; break;
+        case 0:
+            if (at < out.size()) out[at] = ch;
+            break;
         case 1: out.insert(out.begin() + (long)at, ch); break;
-        default: if (at < out.size()) out.erase(at, 1); break;
+        default:
+            if (at < out.size()) out.erase(at, 1);
+            break;
         }
     }
     return out;

@@ -4,11 +4,9 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "frontend/settings.h"
 #include "tests/frontend/reader_test_util.h"
 #include "tests/frontend/support/frontend_fixture.h"
 
@@ -32,190 +30,6 @@ const char FRESH_SETTINGS[] =
     "\n[gameplay]\ndsw1 = 0xFFEF\n"
     "\n[gadgets]\nfps = 0,1,1,0,0\nframe_time = 0,0,1,0,0\ninput_display = 0,3,1,0,0\n";
 
-class SettingsTest : public FrontendTest {
-protected:
-    // The handheld switches change the defaults; the tests set them
-    // themselves.
-    void SetUp() override {
-        unsetenv("SteamDeck");
-        unsetenv("STEAM_DECK");
-        FrontendTest::SetUp();
-    }
-    void write_settings(const std::string& text) { write_file(fe.settings_path, text); }
-    // Start-up's settings step over a given file, from a fresh document.
-    void load_from(const std::string& text, int rotation = -1, int fullscreen = -1, int scale = 0) {
-        free_ini(&fe.settings_doc);
-        write_settings(text);
-        load_settings(rotation, fullscreen, scale);
-    }
-    std::string saved_file() { return read_text(fe.settings_path); }
-    EnvGuard steam_deck{"SteamDeck"}, steam_deck_upper{"STEAM_DECK"};
-};
-
-// Sections in the order a file holds them.
-std::vector<std::string> section_order(const std::string& text) {
-    std::vector<std::string> sections;
-    size_t pos = 0;
-    while ((pos = text.find("\n[", pos)) != std::string::npos) {
-        size_t close = text.find("]\n", pos);
-        sections.push_back(text.substr(pos + 2, close - pos - 2));
-        pos = close;
-    }
-    return sections;
-}
-
-TEST_F(SettingsTest, FreshSaveWritesEveryKeyInOrder) {
-    load_settings(-1, -1, 0);  // no file yet
-    EXPECT_EQ(fe.settings_doc.count, 0);
-    EXPECT_EQ(fe.slot, 1);
-    save_settings();
-    EXPECT_EQ(saved_file(), FRESH_SETTINGS);
-}
-
-TEST_F(SettingsTest, DefaultsFollowTheDescriptorAndTheHandheldSwitch) {
-    fe.adapter.rotation = 7;
-    set_default_settings();
-    EXPECT_EQ(fe.settings.rotation, 3) << "the descriptor copy's rotation AND 3";
-    EXPECT_EQ(fe.settings.dsw[0], 0xFFEF) << "each DIP row's default over 0xFFFF";
-    EXPECT_EQ(fe.settings.dsw[1], 0xFFFF);
-    EXPECT_EQ(fe.settings.fullscreen, 0);
-    setenv("SteamDeck", "", 1);
-    set_default_settings();
-    EXPECT_EQ(fe.settings.fullscreen, 1) << "set to an empty string still counts";
-    unsetenv("SteamDeck");
-    setenv("STEAM_DECK", "1", 1);
-    set_default_settings();
-    EXPECT_EQ(fe.settings.fullscreen, 1);
-
-    // A DIP row on a word beyond the block's room is left out; one on the
-    // second word reaches it, and both words are saved.
-    AdapterDipSwitch dips[2] = {};
-    dips[0] = {"far", "Far", 9, 0x0F, 0x00, 0, {}};
-    dips[1] = {"second", "Second", 1, 0xF0, 0x30, 0, {}};
-    fe.adapter.dips = dips;
-    fe.adapter.dip_count = 2;
-    fe.adapter.dsw_count = 2;
-    set_default_settings();
-    EXPECT_EQ(fe.settings.dsw[0], 0xFFFF);
-    EXPECT_EQ(fe.settings.dsw[1], 0xFF3F);
-    save_settings();
-    EXPECT_NE(saved_file().find("[gameplay]\ndsw1 = 0xFFFF\ndsw2 = 0xFF3F\n"), std::string::npos);
-}
-
-TEST_F(SettingsTest, ValuesReadFromTheFileAreClampedAndParsed) {
-    load_from("[display]\nwindow_scale = 0\nbrightness = 200\ngamma = 10\nfullscreen = 7\nvsync = -1\n"
-              "rotation = 9\nmask = not a number\n"
-              "[audio]\nlatency_ms = 5\ndevice = My Speakers\n"
-              "[ui]\nrewind_mb = 4096\nrewind = 1\nslot = 0x0A\n"
-              "[input]\np1_up = 82,26\np1_down = 82, 26, 11\np1_b1 = 1 ,2,3\ndeadzone = 100\n"
-              "[hotkeys]\npause = 1,2,3\nmenu = x,y,z\n"
-              "[gameplay]\ndsw1 = 0xFFFD\n"
-              "[gadgets]\nfps = 1,3\nframe_time = 1,2,0,-5,7,99\n"
-              "[paths]\nrom = /roms/game.zip\nbrowse_dir = /roms\n");
-    const FrontendSettings& s = fe.settings;
-    EXPECT_EQ(s.window_scale, 1);
-    EXPECT_EQ(s.brightness, 150);
-    EXPECT_EQ(s.gamma, 50);
-    EXPECT_EQ(s.fullscreen, 7) << "flags are taken as they parse";
-    EXPECT_EQ(s.vsync, -1);
-    EXPECT_EQ(s.rotation, 3);
-    EXPECT_EQ(s.mask, 0) << "not a number keeps the default";
-    EXPECT_EQ(s.latency_ms, 16);
-    EXPECT_STREQ(s.device, "My Speakers");
-    EXPECT_EQ(s.rewind_mb, 512);
-    EXPECT_EQ(s.rewind, 0) << "off while the rewind feature is off";
-    EXPECT_EQ(fe.slot, 10);
-    EXPECT_EQ(s.deadzone, 90);
-    auto binding = [](const InputBinding& b) { return std::vector<int>{b.key1, b.key2, b.pad}; };
-    EXPECT_EQ(binding(fe.bindings[0]), (std::vector<int>{82, 26, 11})) << "two numbers keep the default";
-    EXPECT_EQ(binding(fe.bindings[1]), (std::vector<int>{82, 26, 11})) << "blanks after the commas are fine";
-    EXPECT_EQ(binding(fe.bindings[2]), (std::vector<int>{29, 13, 0})) << "a blank before a comma is not";
-    EXPECT_EQ(binding(fe.hotkeys[HOTKEY_PAUSE]), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(binding(fe.hotkeys[HOTKEY_MENU]), (std::vector<int>{41, -1, -1}));
-    EXPECT_EQ(s.dsw[0], 0xFFFD);
-    const GadgetPlacement& fps = s.gadgets[GADGET_FPS];
-    EXPECT_EQ((std::vector<int>{fps.enabled, fps.position, fps.size, fps.offset_x, fps.offset_y}),
-              (std::vector<int>{1, 3, 1, 0, 0}));
-    const GadgetPlacement& ft = s.gadgets[GADGET_FRAME_TIME];
-    EXPECT_EQ((std::vector<int>{ft.enabled, ft.position, ft.size, ft.offset_x, ft.offset_y}),
-              (std::vector<int>{1, 2, 0, -5, 7}));
-    EXPECT_STREQ(fe.rom, "/roms/game.zip");
-    EXPECT_STREQ(fe.browse_dir, "/roms");
-
-    save_settings();
-    std::string text = saved_file();
-    EXPECT_NE(text.find("dsw1 = 0xFFFD\n"), std::string::npos);
-    EXPECT_NE(text.find("fps = 1,3,1,0,0\n"), std::string::npos);
-    EXPECT_NE(text.find("device = My Speakers\n"), std::string::npos);
-}
-
-TEST_F(SettingsTest, EachLimitHoldsAtItsBounds) {
-    struct Case {
-        const char* line;
-        std::function<int()> value;
-        int expected;
-    } cases[] = {
-        {"[display]\nwindow_scale = 9", [] { return fe.settings.window_scale; }, 8},
-        {"[display]\nscanlines = 101", [] { return fe.settings.scanlines; }, 100},
-        {"[display]\nmask_strength = 500", [] { return fe.settings.mask_strength; }, 100},
-        {"[display]\nborder = 3", [] { return fe.settings.border; }, 2},
-        {"[display]\nscale_mode = -4", [] { return fe.settings.scale_mode; }, 0},
-        {"[audio]\nvolume = -5", [] { return fe.settings.volume; }, 0},
-        {"[ui]\naccent = 6", [] { return fe.settings.accent; }, 5},
-        {"[ui]\nrewind_mb = 1", [] { return fe.settings.rewind_mb; }, 16},
-        {"[input]\ndeadzone = 1", [] { return fe.settings.deadzone; }, 5},
-        {"[input]\nmenu_combo = 4", [] { return fe.settings.menu_combo; }, 3},
-        {"[input]\np3_controller = 17", [] { return fe.settings.player_controller[2]; }, 17},
-        {"[ui]\nslot = 0", [] { return fe.slot; }, 1},
-        {"[ui]\nslot = 11", [] { return fe.slot; }, 1},
-        {"[ui]\nslot = 010", [] { return fe.slot; }, 8},
-        {"[gameplay]\ndsw1 = 0x1FFFD", [] { return (int)fe.settings.dsw[0]; }, 0xFFFD},
-        {"[gameplay]\ndsw1 = 99999999999", [] { return (int)fe.settings.dsw[0]; }, 0xFFFF},
-        {"[display]\nwindow_scale = 99999999999", [] { return fe.settings.window_scale; }, 8},
-    };
-    for (const Case& c : cases) {
-        load_from(std::string(c.line) + "\n");
-        EXPECT_EQ(c.value(), c.expected) << c.line;
-    }
-}
-
-TEST_F(SettingsTest, OverridesComeAfterTheLimits) {
-    std::string path = fe.settings_path;
-    snprintf(fe.settings_path, sizeof fe.settings_path, "%s/missing/settings.ini", dir.c_str());
-    load_settings(-1, -1, 20);
-    EXPECT_EQ(fe.settings.window_scale, 20) << "no file: nothing is clamped";
-    snprintf(fe.settings_path, sizeof fe.settings_path, "%s", path.c_str());
-
-    const char file[] = "[display]\nwindow_scale = 9\nrotation = 2\nfullscreen = 1\n[ui]\nrewind = 1\n";
-    load_from(file, -1, -1, 20);
-    EXPECT_EQ(fe.settings.window_scale, 20) << "the file's 9 became 8, then the override";
-    EXPECT_EQ(fe.settings.rotation, 2);
-    EXPECT_EQ(fe.settings.fullscreen, 1);
-    load_from(file, 5, 0, -2);
-    EXPECT_EQ(fe.settings.window_scale, 8);
-    EXPECT_EQ(fe.settings.rotation, 1);
-    EXPECT_EQ(fe.settings.fullscreen, 0);
-    EXPECT_EQ(fe.settings.rewind, 0);
-    fe.feature_on[FEATURE_REWIND] = 1;
-    load_from(file, -1, 1, 0);
-    EXPECT_EQ(fe.settings.rewind, 1) << "kept while the feature is on";
-    EXPECT_EQ(fe.settings.fullscreen, 1);
-}
-
-TEST_F(SettingsTest, SaveKeepsForeignSectionsAndTheirOrder) {
-    load_from("# kept out: comments are not part of the document\n"
-              "[input]\ndeadzone = 40\ncustom_key = kept\n"
-              "[display]\nwindow_scale = 2\n"
-              "[extra]\nfoo = bar\n");
-    save_settings();
-    std::string text = saved_file();
-    EXPECT_EQ(section_order(text), (std::vector<std::string>{"input", "display", "extra", "paths", "audio", "ui",
-                                                             "hotkeys", "gameplay", "gadgets"}));
-    EXPECT_NE(text.find("[input]\ndeadzone = 40\ncustom_key = kept\nmenu_combo = 0\n"), std::string::npos);
-    EXPECT_NE(text.find("[extra]\nfoo = bar\n"), std::string::npos);
-    EXPECT_EQ(text.find("kept out"), std::string::npos);
-}
-
 // Every key away from its default, in the order a fresh save writes them.
 const char CUSTOM_SETTINGS[] =
     "# Settings written by the frontend. Safe to edit while the game is closed.\n"
@@ -235,14 +49,136 @@ const char CUSTOM_SETTINGS[] =
     "\n[gameplay]\ndsw1 = 0x1234\n"
     "\n[gadgets]\nfps = 1,5,2,-3,4\nframe_time = 1,4,0,7,-8\ninput_display = 1,2,1,0,9\n";
 
+class SettingsTest : public FrontendTest {
+protected:
+    // The handheld switches change the defaults; the tests set them
+    // themselves.
+    void SetUp() override {
+        unsetenv("SteamDeck");
+        unsetenv("STEAM_DECK");
+        FrontendTest::SetUp();
+    }
+    // Start-up's settings step over a given file, from a fresh document.
+    void load_from(const std::string& text, int rotation = -1, int fullscreen = -1, int scale = 0) {
+        free_ini(&fe.settings_doc);
+        write_file(fe.settings_path, text);
+        load_settings(rotation, fullscreen, scale);
+    }
+    // A save, and the file it wrote.
+    std::string saved() {
+        save_settings();
+        return read_text(fe.settings_path);
+    }
+    EnvGuard steam_deck{"SteamDeck"}, steam_deck_upper{"STEAM_DECK"};
+};
+
+TEST_F(SettingsTest, FreshSaveWritesEveryKeyInOrder) {
+    fe.slot = 0;
+    load_settings(-1, -1, 0);  // no file yet
+    EXPECT_EQ(fe.settings_doc.count, 0);
+    EXPECT_EQ(saved(), FRESH_SETTINGS) << "with the slot brought into range";
+}
+
 TEST_F(SettingsTest, EverySettingReadsAndWritesBackByteExact) {
     fe.feature_on[FEATURE_REWIND] = 1;
     load_from(CUSTOM_SETTINGS);
-    save_settings();  // updates the document read from the file
-    EXPECT_EQ(saved_file(), CUSTOM_SETTINGS);
+    EXPECT_EQ(saved(), CUSTOM_SETTINGS) << "the document read from the file, updated";
     free_ini(&fe.settings_doc);
-    save_settings();  // a fresh document: every value comes from the block
-    EXPECT_EQ(saved_file(), CUSTOM_SETTINGS);
+    EXPECT_EQ(saved(), CUSTOM_SETTINGS) << "a fresh document: every value comes from the block";
+}
+
+TEST_F(SettingsTest, DefaultsFollowTheDescriptorAndTheHandheldSwitch) {
+    fe.adapter.rotation = 7;
+    set_default_settings();
+    EXPECT_EQ(fe.settings.rotation, 3) << "the descriptor copy's rotation AND 3";
+    for (const char* name : {"SteamDeck", "STEAM_DECK"}) {
+        setenv(name, "", 1);  // set, even empty, counts
+        set_default_settings();
+        EXPECT_EQ(fe.settings.fullscreen, 1) << name;
+        unsetenv(name);
+    }
+
+    // A DIP row on a word beyond the block's room is left out; one on the
+    // second word reaches it, and both words are saved.
+    AdapterDipSwitch dips[2] = {{"far", "Far", 9, 0x0F, 0x00, 0, {}}, {"second", "Second", 1, 0xF0, 0x30, 0, {}}};
+    fe.adapter.dips = dips;
+    fe.adapter.dip_count = 2;
+    fe.adapter.dsw_count = 2;
+    set_default_settings();
+    EXPECT_NE(saved().find("[gameplay]\ndsw1 = 0xFFFF\ndsw2 = 0xFF3F\n"), std::string::npos);
+}
+
+// Each case is read from a file of its own and checked in what a save
+// writes back.
+TEST_F(SettingsTest, ValuesReadFromTheFileAreLimitedAndParsed) {
+    // clang-format off
+    struct Case { const char* file; const char* saved; } cases[] = {
+        {"[display]\nwindow_scale = 0", "window_scale = 1"}, {"[display]\nwindow_scale = 9", "window_scale = 8"},
+        {"[display]\nwindow_scale = 99999999999", "window_scale = 8"},
+        {"[display]\nscale_mode = -4", "scale_mode = 0"}, {"[display]\nscanlines = 101", "scanlines = 100"},
+        {"[display]\nmask_strength = 500", "mask_strength = 100"}, {"[display]\nborder = 3", "border = 2"},
+        {"[display]\nbrightness = 200", "brightness = 150"}, {"[display]\ngamma = 10", "gamma = 50"},
+        {"[display]\nrotation = 9", "rotation = 3"}, {"[display]\nmask = not a number", "mask = 0"},
+        // Flags are taken as they parse.
+        {"[display]\nfullscreen = 7", "fullscreen = 7"}, {"[display]\nvsync = -1", "vsync = -1"},
+        {"[audio]\nvolume = -5", "volume = 0"}, {"[audio]\nlatency_ms = 5", "latency_ms = 16"},
+        {"[ui]\naccent = 6", "accent = 5"}, {"[ui]\nrewind_mb = 4096", "rewind_mb = 512"},
+        {"[ui]\nrewind_mb = 1", "rewind_mb = 16"}, {"[ui]\nrewind = 1", "rewind = 0"},  // the feature is off
+        {"[ui]\nslot = 0x0A", "slot = 10"}, {"[ui]\nslot = 0", "slot = 1"}, {"[ui]\nslot = 11", "slot = 1"},
+        {"[input]\ndeadzone = 100", "deadzone = 90"}, {"[input]\ndeadzone = 1", "deadzone = 5"},
+        {"[input]\nmenu_combo = 4", "menu_combo = 3"},
+        // A binding needs all three numbers: blanks and a sign may come before each, not before a comma; a
+        // number beyond int saturates, and a fourth one is not read.
+        {"[input]\np1_up = 1,2", "p1_up = 82,26,11"}, {"[input]\np1_down = 1, 2, +3", "p1_down = 1,2,3"},
+        {"[input]\np1_b1 = 1 ,2,3", "p1_b1 = 29,13,0"},
+        {"[input]\ncoin1 = 99999999999,-99999999999,1,2", "coin1 = 2147483647,-2147483648,1"},
+        {"[hotkeys]\nmenu = x,y,z", "menu = 41,-1,-1"},
+        // DIP words keep their low 16 bits.
+        {"[gameplay]\ndsw1 = 0xFFFD", "dsw1 = 0xFFFD"}, {"[gameplay]\ndsw1 = 0x1FFFD", "dsw1 = 0xFFFD"},
+        {"[gameplay]\ndsw1 = 99999999999", "dsw1 = 0xFFFF"},
+        {"[gadgets]\nfps = 1,3", "fps = 1,3,1,0,0"},  // the numbers that parse, from the first on
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        load_from(std::string(c.file) + "\n");
+        EXPECT_NE(saved().find(std::string("\n") + c.saved + "\n"), std::string::npos) << c.saved;
+    }
+}
+
+TEST_F(SettingsTest, OverridesComeAfterTheLimits) {
+    load_settings(-1, 1, 20);  // no file: nothing is clamped
+    EXPECT_EQ(fe.settings.window_scale, 20);
+    EXPECT_EQ(fe.settings.fullscreen, 1);
+
+    const char file[] = "[display]\nwindow_scale = 9\nrotation = 2\nfullscreen = 1\n[ui]\nrewind = 1\n";
+    load_from(file, -1, -1, 20);
+    EXPECT_EQ(fe.settings.window_scale, 20) << "the file's 9 became 8, then the override";
+    EXPECT_EQ(fe.settings.rotation, 2);
+    EXPECT_EQ(fe.settings.fullscreen, 1);
+    load_from(file, 5, 0, -2);
+    EXPECT_EQ(fe.settings.window_scale, 8);
+    EXPECT_EQ(fe.settings.rotation, 1);
+    EXPECT_EQ(fe.settings.fullscreen, 0);
+    EXPECT_EQ(fe.settings.rewind, 0);
+    fe.feature_on[FEATURE_REWIND] = 1;
+    load_from(file);
+    EXPECT_EQ(fe.settings.rewind, 1) << "kept while the feature is on";
+}
+
+TEST_F(SettingsTest, SaveKeepsForeignSectionsAndTheirOrder) {
+    load_from(
+        "# kept out: comments are not part of the document\n[input]\ndeadzone = 40\ncustom_key = kept\n"
+        "[display]\nwindow_scale = 2\n[extra]\nfoo = bar\n");
+    std::string text = saved();
+    std::vector<std::string> sections;
+    for (size_t at = 0; (at = text.find("\n[", at)) != std::string::npos; at++)
+        sections.push_back(text.substr(at + 2, text.find("]\n", at) - at - 2));
+    EXPECT_EQ(sections, (std::vector<std::string>{"input", "display", "extra", "paths", "audio", "ui", "hotkeys",
+                                                  "gameplay", "gadgets"}));
+    EXPECT_NE(text.find("[input]\ndeadzone = 40\ncustom_key = kept\nmenu_combo = 0\n"), std::string::npos);
+    EXPECT_NE(text.find("[extra]\nfoo = bar\n"), std::string::npos);
+    EXPECT_EQ(text.find("kept out"), std::string::npos);
 }
 
 TEST_F(SettingsTest, GadgetKeysFollowTheGadgetCount) {
@@ -250,50 +186,31 @@ TEST_F(SettingsTest, GadgetKeysFollowTheGadgetCount) {
     fe.adapter.gadgets = &gadget;
     fe.adapter.gadget_count = 1;
     load_from("[gadgets]\nlap_timer = 1,5\n");
-    EXPECT_EQ(fe.settings.gadgets[GADGET_ADAPTER].enabled, 1);
-    EXPECT_EQ(fe.settings.gadgets[GADGET_ADAPTER].position, 5);
-    save_settings();
-    EXPECT_NE(saved_file().find("[gadgets]\nlap_timer = 1,5,1,0,0\nfps = 0,1,1,0,0\n"), std::string::npos);
+    EXPECT_NE(saved().find("[gadgets]\nlap_timer = 1,5,1,0,0\nfps = 0,1,1,0,0\n"), std::string::npos);
 
     fe.adapter.gadgets = nullptr;
     fe.adapter.gadget_count = -2;  // hides the input display and the frame time
     load_from("[gadgets]\nframe_time = 1\nfps = 1\n");
-    EXPECT_EQ(fe.settings.gadgets[GADGET_FRAME_TIME].enabled, 0);
-    EXPECT_EQ(fe.settings.gadgets[GADGET_FPS].enabled, 1);
+    EXPECT_EQ(fe.settings.gadgets[GADGET_FRAME_TIME].enabled, 0) << "a hidden key is not read";
     free_ini(&fe.settings_doc);
-    save_settings();
-    EXPECT_NE(saved_file().find("\n[gadgets]\nfps = 1,1,1,0,0\n"), std::string::npos);
-    EXPECT_EQ(saved_file().find("frame_time"), std::string::npos);
+    std::string text = saved();
+    EXPECT_NE(text.find("\n[gadgets]\nfps = 1,1,1,0,0\n"), std::string::npos);
+    EXPECT_EQ(text.find("frame_time"), std::string::npos);
     fe.adapter.gadget_count = -3;
     free_ini(&fe.settings_doc);
-    save_settings();
-    EXPECT_EQ(saved_file().find("[gadgets]"), std::string::npos);
+    EXPECT_EQ(saved().find("[gadgets]"), std::string::npos);
 }
 
 TEST_F(SettingsTest, AFailedSaveIsLoggedAndLeavesTheOldFile) {
-    write_settings("[display]\nwindow_scale = 2\n");
+    write_file(fe.settings_path, "[display]\nwindow_scale = 2\n");
     snprintf(fe.settings_path, sizeof fe.settings_path, "%s/folder", dir.c_str());
     mkdir(fe.settings_path, 0755);
     save_settings();
     snprintf(fe.settings_path, sizeof fe.settings_path, "%s/none/settings.ini", dir.c_str());
     save_settings();
-    std::vector<std::string> log = log_messages();
-    EXPECT_EQ(log, (std::vector<std::string>{"could not write settings to " + dir + "/folder",
-                                             "could not write settings to " + dir + "/none/settings.ini"}));
+    EXPECT_EQ(log_messages(), (std::vector<std::string>{"could not write settings to " + dir + "/folder",
+                                                        "could not write settings to " + dir + "/none/settings.ini"}));
     EXPECT_EQ(read_text(dir + "/settings.ini"), "[display]\nwindow_scale = 2\n");
-}
-
-TEST(ParseIntList, ReadsNumbersFromTheFirstOn) {
-    int32_t v[5] = {9, 9, 9, 9, 9};
-    EXPECT_EQ(parse_int_list("1,-2, +3", v, 3), 3);
-    EXPECT_EQ((std::vector<int>(v, v + 3)), (std::vector<int>{1, -2, 3}));
-    EXPECT_EQ(parse_int_list("4,5 ,6", v, 3), 2);
-    EXPECT_EQ(parse_int_list("", v, 3), 0);
-    EXPECT_EQ(parse_int_list("7,x", v, 3), 1);
-    EXPECT_EQ(parse_int_list("99999999999,-99999999999", v, 2), 2);
-    EXPECT_EQ(v[0], INT32_MAX);
-    EXPECT_EQ(v[1], INT32_MIN);
-    EXPECT_EQ(parse_int_list("1,2,3,4,5,6", v, 5), 5);
 }
 
 }  // namespace

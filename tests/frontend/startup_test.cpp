@@ -2,6 +2,7 @@
 // loop's pacing decisions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -12,108 +13,72 @@
 
 namespace {
 
-CommandLine parse(std::vector<const char*> args) {
+// The options that differ from "not given", in the record's order.
+std::string parse(std::vector<const char*> args) {
     args.insert(args.begin(), "talvex");
-    CommandLine cl;
-    parse_command_line((int)args.size(), const_cast<char**>(args.data()), &cl);
-    return cl;
+    CommandLine c;
+    parse_command_line((int)args.size(), const_cast<char**>(args.data()), &c);
+    std::string s;
+    auto add = [&s](const char* name, const std::string& value) {
+        s += std::string(s.empty() ? "" : " ") + name + value;
+    };
+    if (c.rom) add("rom=", c.rom);
+    if (c.fullscreen != -1) add("fullscreen=", std::to_string(c.fullscreen));
+    if (c.portable) add("portable", "");
+    if (c.scale) add("scale=", std::to_string(c.scale));
+    if (c.window_w || c.window_h) add("window=", std::to_string(c.window_w) + "x" + std::to_string(c.window_h));
+    if (c.profile) add("profile=", c.profile);
+    if (c.state) add("state=", c.state);
+    if (c.no_menu) add("no-menu", "");
+    if (c.rotate != -1) add("rotate=", std::to_string(c.rotate));
+    if (c.frames) add("frames=", std::to_string(c.frames));
+    if (c.screenshot) add("screenshot=", c.screenshot);
+    if (c.help) add("help", "");
+    return s;
 }
 
-TEST(CommandLine, HelpStopsReadingAtOnceAndCaseMatters) {
-    CommandLine cl = parse({"--scale", "4", "--help", "--frames", "9"});
-    EXPECT_TRUE(cl.help);
-    EXPECT_EQ(cl.scale, 4);
-    EXPECT_EQ(cl.frames, 0);
-    EXPECT_TRUE(parse({"-h"}).help);
-    EXPECT_FALSE(parse({"-help"}).help);
-    EXPECT_FALSE(parse({"--HELP"}).help);
-}
-
-TEST(CommandLine, AnOptionMissingItsValueFallsThroughToTheOtherArguments) {
-    CommandLine cl = parse({"--scale"});
-    EXPECT_EQ(cl.scale, 0);
-    EXPECT_EQ(cl.rom, nullptr);
-    cl = parse({"--screenshot"});
-    EXPECT_EQ(cl.screenshot, nullptr);
-    // A value that looks like an option is still taken as the value.
-    cl = parse({"--rom", "--no-menu"});
-    ASSERT_NE(cl.rom, nullptr);
-    EXPECT_STREQ(cl.rom, "--no-menu");
-    EXPECT_FALSE(cl.no_menu);
-}
-
-TEST(CommandLine, TheFirstBareArgumentIsTheRomAndRomWinsInEitherOrder) {
-    EXPECT_STREQ(parse({"a.zip", "b.zip"}).rom, "a.zip");
-    EXPECT_STREQ(parse({"--rom", "a.zip", "b.zip"}).rom, "a.zip");
-    EXPECT_STREQ(parse({"b.zip", "--rom", "a.zip"}).rom, "a.zip");
-    EXPECT_EQ(parse({"-x", "--unknown"}).rom, nullptr);
-}
-
-TEST(CommandLine, NumbersReadAsDecimalWithSaturation) {
-    EXPECT_EQ(parse({"--scale", "0"}).scale, 0);
-    EXPECT_EQ(parse({"--scale", "-2"}).scale, -2);
-    EXPECT_EQ(parse({"--scale", "20"}).scale, 20);
-    EXPECT_EQ(parse({"--scale", "x3"}).scale, 0);
-    EXPECT_EQ(parse({"--rotate", "5"}).rotate, 5);
-    EXPECT_EQ(parse({"--rotate", "north"}).rotate, 0);
-    EXPECT_EQ(parse({}).rotate, -1);
-    EXPECT_EQ(parse({"--frames", "99999999999999999999"}).frames, INT_MAX);
-    EXPECT_EQ(parse({"--frames", "-99999999999999999999"}).frames, INT_MIN);
-    EXPECT_EQ(parse_decimal("  12abc"), 12);
-    EXPECT_EQ(parse_decimal("010"), 10);
-}
-
-TEST(CommandLine, WindowSizeNeedsTwoNumbers) {
-    CommandLine cl = parse({"--window", "1280x800"});
-    EXPECT_EQ(cl.window_w, 1280);
-    EXPECT_EQ(cl.window_h, 800);
-    cl = parse({"--window", "1280*800"});
-    EXPECT_EQ(cl.window_w, 0);
-    EXPECT_EQ(cl.window_h, 0);
-    cl = parse({"--window", "1280x"});
-    EXPECT_EQ(cl.window_w, 0);
-    int w = 0, h = 0;
-    EXPECT_EQ(parse_window_size("99999999999x5", &w, &h), 1);
-    EXPECT_EQ(w, INT_MAX);
-    EXPECT_EQ(h, 5);
-}
-
-TEST(CommandLine, FlagsAndOverrides) {
-    CommandLine cl = parse({"--fullscreen", "--windowed", "--portable", "--no-menu", "--profile", "p.json", "--state",
-                            "s.fest", "--screenshot", "out.png"});
-    EXPECT_EQ(cl.fullscreen, 0);
-    EXPECT_TRUE(cl.portable);
-    EXPECT_TRUE(cl.no_menu);
-    EXPECT_STREQ(cl.profile, "p.json");
-    EXPECT_STREQ(cl.state, "s.fest");
-    EXPECT_STREQ(cl.screenshot, "out.png");
-    EXPECT_EQ(parse({}).fullscreen, -1);
-}
-
-TEST(Usage, ThirteenLinesWithTheProgramAndTheArchive) {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    print_usage(out, "./talvex", "talvex.zip");
-    fclose(out);
-    std::string s(text, size);
-    free(text);
-    EXPECT_EQ(std::count(s.begin(), s.end(), '\n'), 13);
-    EXPECT_EQ(s.rfind("./talvex\n  --rom PATH        ROM archive (talvex.zip)\n", 0), 0u);
-    EXPECT_NE(s.find("  --screenshot FILE write a PNG of the last frame at exit\n"), std::string::npos);
+TEST(CommandLine, EachOptionAndItsValue) {
+    // clang-format off
+    struct Case { std::vector<const char*> args; const char* options; } cases[] = {
+        // "--help" stops the reading at once; case matters.
+        {{"--scale", "4", "--help", "--frames", "9"}, "scale=4 help"}, {{"-h"}, "help"}, {{"-help", "--HELP"}, ""},
+        // An option missing its value falls through to the bare arguments;
+        // a value that looks like an option is still its value.
+        {{"--scale"}, ""}, {{"--screenshot"}, ""}, {{"--rom", "--no-menu"}, "rom=--no-menu"},
+        // The first bare argument is the ROM; "--rom" wins in either order.
+        {{"a.zip", "b.zip"}, "rom=a.zip"}, {{"--rom", "a.zip", "b.zip"}, "rom=a.zip"},
+        {{"b.zip", "--rom", "a.zip"}, "rom=a.zip"}, {{"-x", "--unknown"}, ""},
+        // Numbers read as decimal with saturation.
+        {{"--scale", "-2"}, "scale=-2"}, {{"--scale", "x3"}, ""}, {{"--scale", "  12abc"}, "scale=12"},
+        {{"--scale", "010"}, "scale=10"}, {{"--rotate", "5"}, "rotate=5"}, {{"--rotate", "north"}, "rotate=0"},
+        {{"--frames", "99999999999999999999"}, "frames=2147483647"},
+        {{"--frames", "-99999999999999999999"}, "frames=-2147483648"},
+        // The window size needs two numbers.
+        {{"--window", "1280x800"}, "window=1280x800"}, {{"--window", "99999999999x5"}, "window=2147483647x5"},
+        {{"--window", "1280*800"}, ""}, {{"--window", "1280x"}, ""}, {{"--fullscreen"}, "fullscreen=1"},
+        {{"--fullscreen", "--windowed", "--portable", "--no-menu", "--profile", "p.json", "--state", "s.fest",
+          "--screenshot", "out.png"}, "fullscreen=0 portable profile=p.json state=s.fest no-menu screenshot=out.png"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::string line = "talvex";
+        for (const char* a : c.args) line += std::string(" ") + a;
+        EXPECT_EQ(parse(c.args), c.options) << line;
+    }
 }
 
 TEST(SafeTitle, ColonsBecomeDashesAndForbiddenCharactersUnderscores) {
-    char out[200];
-    make_safe_title("Talvex: The Iron Pinions", out, sizeof out);
-    EXPECT_STREQ(out, "Talvex - The Iron Pinions");
-    make_safe_title("X/Y: Z", out, sizeof out);
-    EXPECT_STREQ(out, "X_Y - Z");
-    make_safe_title("a<b>c\"d\\e|f?g*h:i", out, sizeof out);
-    EXPECT_STREQ(out, "a_b_c_d_e_f_g_h -i");
-    std::string long_title(300, 'x');
-    make_safe_title(long_title.c_str(), out, sizeof out);
-    EXPECT_EQ(strlen(out), 125u);
+    // clang-format off
+    struct Case { std::string title, safe; } cases[] = {
+        {"Talvex: The Iron Pinions", "Talvex - The Iron Pinions"}, {"X/Y: Z", "X_Y - Z"},
+        {"a<b>c\"d\\e|f?g*h:i", "a_b_c_d_e_f_g_h -i"}, {std::string(300, 'x'), std::string(125, 'x')},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        char out[200];
+        make_safe_title(c.title.c_str(), out, sizeof out);
+        EXPECT_EQ(out, c.safe);
+    }
 }
 
 TEST(WindowSize, TheDesktopFitFindsTheLargestScaleThatFits) {
@@ -127,10 +92,11 @@ TEST(WindowSize, TheDesktopFitFindsTheLargestScaleThatFits) {
     EXPECT_EQ(fit_window_scale(240, 4.0 / 3.0, 0, 9, 960 + 40, 720 + 80), 3);
 }
 
+const double PERIOD = 1000.0 / 59.5971;
+
 TEST(Pacing, TheAccumulatorIsCappedAtFourPeriods) {
-    const double p = 1000.0 / 59.5971;
-    EXPECT_DOUBLE_EQ(accumulate_frame_time(0, 5.0, p), 5.0);
-    EXPECT_DOUBLE_EQ(accumulate_frame_time(10.0, 1000.0, p), 4 * p);
+    EXPECT_DOUBLE_EQ(accumulate_frame_time(0, 5.0, PERIOD), 5.0);
+    EXPECT_DOUBLE_EQ(accumulate_frame_time(10.0, 1000.0, PERIOD), 4 * PERIOD);
 }
 
 TEST(Pacing, DisplaySyncNeedsItsSettingEffectiveVsyncAndA59To61HzDisplay) {
@@ -145,13 +111,12 @@ TEST(Pacing, DisplaySyncNeedsItsSettingEffectiveVsyncAndA59To61HzDisplay) {
 }
 
 TEST(Pacing, SleepRules) {
-    const double p = 1000.0 / 59.5971;
-    EXPECT_EQ(pass_sleep_ms(0, 0, 1, p, 0), 8);
-    EXPECT_EQ(pass_sleep_ms(1, 1, 1, p, 0), 8);
-    EXPECT_EQ(pass_sleep_ms(1, 0, 1, p, 0), -1);
-    EXPECT_EQ(pass_sleep_ms(1, 0, 0, p, 0), 15);     // 16.78 - 1, truncated
-    EXPECT_EQ(pass_sleep_ms(1, 0, 0, p, 14.5), 1);   // 1.28 is more than 1
-    EXPECT_EQ(pass_sleep_ms(1, 0, 0, p, 14.9), -1);  // 0.88 is not
+    EXPECT_EQ(pass_sleep_ms(0, 0, 1, PERIOD, 0), 8);
+    EXPECT_EQ(pass_sleep_ms(1, 1, 1, PERIOD, 0), 8);
+    EXPECT_EQ(pass_sleep_ms(1, 0, 1, PERIOD, 0), -1);
+    EXPECT_EQ(pass_sleep_ms(1, 0, 0, PERIOD, 0), 15);     // 16.78 - 1, truncated
+    EXPECT_EQ(pass_sleep_ms(1, 0, 0, PERIOD, 14.5), 1);   // 1.28 is more than 1
+    EXPECT_EQ(pass_sleep_ms(1, 0, 0, PERIOD, 14.9), -1);  // 0.88 is not
 }
 
 TEST(Pacing, FrameLimit) {
