@@ -439,7 +439,7 @@ TEST(EndToEnd, TheWindowOpensWithItsTitleAndSizeAndTogglesFullscreen) {
 // Sends keys to the focused window, one at a time, with a pause after each
 // so that every key lands in a pass of its own.
 void keys(const std::string& display, const std::string& names) {
-    shell(display, "xdotool key --delay 150 " + names);
+    shell(display, "xdotool key --delay 250 " + names);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
