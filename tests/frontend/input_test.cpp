@@ -40,7 +40,11 @@ TEST(InputWord, FollowsPressesPulsesTheLatchAndTheCombination) {
         {"a latched coin starts no pulse but a running one finishes",
          {P, {C, 0, 0x10, 1}, P, P, P, {C, 0, 0}, {C, 0, 0}, {0, 0, 0}, P}},
         {"the combination lets through only the tails of running pulses",
-         {{F | C, 0, 0x11}, {F | C | U, 1, 0x10}, {F | U, 1, 0x10}, {F | C | U, 1, 0x10}, {F | C | U, 1, 0x10},
+         {{F | C, 0, 0x11},
+          {F | C | U, 1, 0x10},
+          {F | U, 1, 0x10},
+          {F | C | U, 1, 0x10},
+          {F | C | U, 1, 0x10},
           {F | C | U, 1, 0}}},
     };
     for (const auto& s : scripts) {
@@ -150,60 +154,63 @@ TEST_F(InputTest, BindingsAnswerToThePlayersControllerStrictlyPastTheDeadZone) {
     InputBinding shot{-1, -1, SDL_CONTROLLER_BUTTON_A};
     set_pad_button(0, SDL_CONTROLLER_BUTTON_A, 1);
     EXPECT_FALSE(binding_pressed(&shot, 2, nullptr)) << "with one controller player 2 has keys only";
+    EXPECT_TRUE(binding_pressed(&shot, 1, nullptr));
     ASSERT_GE(attach_virtual_pad(), 0);
     open_controllers();
     ASSERT_EQ(fe.pad_count, 2);
     const int UP = SDL_CONTROLLER_BUTTON_DPAD_UP, DOWN = SDL_CONTROLLER_BUTTON_DPAD_DOWN,
               LEFT = SDL_CONTROLLER_BUTTON_DPAD_LEFT, RIGHT = SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
               A = SDL_CONTROLLER_BUTTON_A, X = SDL_CONTROLLER_AXIS_LEFTX, Y = SDL_CONTROLLER_AXIS_LEFTY;
-    const int TOWARD_LEFT = 100 + 2 * X, TOWARD_RIGHT = TOWARD_LEFT + 1;  // a dead zone of 30 is 9830
-    // On controller `pad`, button A pressed (axis -1) or stick axis `axis`
-    // at `value`; the binding's code and player; player 2's assignment.
+    const int TOWARD_LEFT = 100 + 2 * X, TOWARD_RIGHT = TOWARD_LEFT + 1;
+    // Controller 0's stick pushed along `axis` toward `sign`: to the edge of
+    // the dead zone of 30 (9830, never a press), just past it and all the way.
     const struct {
         const char* what;
-        int pad, axis, value, code;
+        int axis, sign, code;
+        unsigned player;
+        int past;
+    } sticks[] = {
+        {"player 1's stick up stands in for the d-pad", Y, -1, UP, 1, 1},
+        {"stick down", Y, 1, DOWN, 1, 1},
+        {"stick left", X, -1, LEFT, 1, 1},
+        {"stick right", X, 1, RIGHT, 1, 1},
+        {"player 0 has no stick for the d-pad", Y, -1, UP, 0, 0},
+        {"only d-pad codes fall back to the stick", Y, -1, A, 1, 0},
+        {"axis toward the right", X, 1, TOWARD_RIGHT, 0, 1},
+        {"axis toward the right pushed left", X, -1, TOWARD_RIGHT, 0, 0},
+        {"axis toward the left", X, -1, TOWARD_LEFT, 1, 1},
+        {"axis toward the left pushed right", X, 1, TOWARD_LEFT, 1, 0},
+        {"no such axis", X, 1, 100 + 2 * SDL_CONTROLLER_AXIS_MAX + 1, 0, 0},
+    };
+    set_pad_button(0, A, 0);
+    for (const auto& c : sticks)
+        for (int value : {9830, 9831, 32767}) {
+            set_pad_axis(0, c.axis, c.sign * value);
+            InputBinding binding{-1, -1, c.code};
+            EXPECT_EQ(binding_pressed(&binding, c.player, nullptr), value > 9830 && c.past) << c.what << " " << value;
+            set_pad_axis(0, c.axis, 0);
+        }
+    // Button A pressed on controller `pad`; player 2's assigned controller.
+    const struct {
+        const char* what;
+        int pad, code;
         unsigned player;
         int assigned, expected;
-    } cases[] = {
-        {"any controller answers for player 0", 1, -1, 1, A, 0, -1, 1},
-        {"player 0 has no stick for the d-pad", 0, Y, -32000, UP, 0, -1, 0},
-        {"player 1's stick stands in for the d-pad", 0, Y, -32000, UP, 1, -1, 1},
-        {"stick up within the dead zone", 0, Y, -9830, UP, 1, -1, 0},
-        {"stick up past it", 0, Y, -9831, UP, 1, -1, 1},
-        {"stick down within", 0, Y, 9830, DOWN, 1, -1, 0},
-        {"stick down past", 0, Y, 9831, DOWN, 1, -1, 1},
-        {"stick left within", 0, X, -9830, LEFT, 1, -1, 0},
-        {"stick left past", 0, X, -9831, LEFT, 1, -1, 1},
-        {"stick right within", 0, X, 9830, RIGHT, 1, -1, 0},
-        {"stick right past", 0, X, 9831, RIGHT, 1, -1, 1},
-        {"only d-pad codes fall back to the stick", 0, Y, -32000, A, 1, -1, 0},
-        {"axis right within", 0, X, 9830, TOWARD_RIGHT, 0, -1, 0},
-        {"axis right past", 0, X, 9831, TOWARD_RIGHT, 0, -1, 1},
-        {"axis right pushed left", 0, X, -9831, TOWARD_RIGHT, 0, -1, 0},
-        {"axis left within", 0, X, -9830, TOWARD_LEFT, 1, -1, 0},
-        {"axis left past", 0, X, -9831, TOWARD_LEFT, 1, -1, 1},
-        {"axis left pushed right", 0, X, 9831, TOWARD_LEFT, 1, -1, 0},
-        {"no such axis", 0, X, 32767, 100 + 2 * SDL_CONTROLLER_AXIS_MAX + 1, 0, -1, 0},
-        {"no such button", 0, -1, 1, 99, 1, -1, 0},
-        {"player 2 takes the second controller by itself", 1, -1, 1, A, 2, -1, 1},
-        {"not the first", 0, -1, 1, A, 2, -1, 0},
-        {"player 2 assigned the first", 0, -1, 1, A, 2, 0, 1},
-        {"player 2 assigned one that is not there", 1, -1, 1, A, 2, 7, 0},
-        {"a fifth player has no controller", 0, -1, 1, A, 5, -1, 0},
+    } buttons[] = {
+        {"any controller answers for player 0", 1, A, 0, -1, 1},
+        {"no such button", 0, 99, 1, -1, 0},
+        {"player 2 takes the second controller by itself", 1, A, 2, -1, 1},
+        {"not the first", 0, A, 2, -1, 0},
+        {"player 2 assigned the first", 0, A, 2, 0, 1},
+        {"player 2 assigned one that is not there", 1, A, 2, 7, 0},
+        {"a fifth player has no controller", 0, A, 5, -1, 0},
     };
-    for (const auto& c : cases) {
-        for (int pad = 0; pad < 2; pad++) {
-            set_pad_button(pad, A, 0);
-            set_pad_axis(pad, X, 0);
-            set_pad_axis(pad, Y, 0);
-        }
-        if (c.axis < 0)
-            set_pad_button(c.pad, A, 1);
-        else
-            set_pad_axis(c.pad, c.axis, c.value);
+    for (const auto& c : buttons) {
+        set_pad_button(c.pad, A, 1);
         fe.settings.player_controller[1] = c.assigned;
         InputBinding binding{-1, -1, c.code};
         EXPECT_EQ(binding_pressed(&binding, c.player, nullptr), c.expected) << c.what;
+        set_pad_button(c.pad, A, 0);
     }
     // Keys answer for any player; codes outside the keyboard never do.
     uint8_t keys[SDL_NUM_SCANCODES] = {};

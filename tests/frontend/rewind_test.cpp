@@ -186,25 +186,17 @@ TEST_F(RewindTest, TheRingWrapsAt4096AndStepsBackAcrossTheSeam) {
     EXPECT_EQ(fe.rewind.total, sum_of_sizes());
 }
 
-TEST_F(RewindTest, TheSettingDecidesWhetherARingExists) {
+TEST_F(RewindTest, TheSettingDecidesWhetherARingExistsAndAResetEmptiesIt) {
     fe.settings.rewind = 0;
     reset_rewind();
     EXPECT_EQ(fe.rewind.entries, nullptr);
-    EXPECT_EQ(fe.rewind.capacity, 0);
     steps(8);
     EXPECT_EQ(fe.rewind.count, 0);
 
     fe.settings.rewind = 1;
     reset_rewind();
-    steps(400);
-    EXPECT_EQ(fe.rewind.count, 100);
-    double seconds = 0, megabytes = 0;
-    rewind_figures(&seconds, &megabytes);
-    char text[160];
-    snprintf(text, sizeof text, "%.1f s, %.1f MB", seconds, megabytes);
-    EXPECT_EQ(std::string(text).substr(0, 7), "6.7 s, ");
-    EXPECT_DOUBLE_EQ(megabytes, fe.rewind.total / 1048576.0);
-
+    steps(8);
+    EXPECT_EQ(fe.rewind.count, 2);
     fe.rewind.rewinding = 1;
     reset_rewind();
     EXPECT_EQ(fe.rewind.count + fe.rewind.head, 0);

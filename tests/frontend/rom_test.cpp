@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "tests/frontend/pads_and_probes.h"
 
@@ -54,6 +55,9 @@ protected:
         return p + std::string(length - p.size(), 'r');
     }
 
+    // Whether a ROM is loaded, the game runs and the fake game holds a ROM.
+    static std::tuple<int, int, int> game_state() { return {fe.rom_loaded, fe.running, fake_game.loaded}; }
+
     std::string bad;  // a file that is not a ROM
 };
 
@@ -62,9 +66,7 @@ TEST_F(RomTest, AnOpenedRomIsLoadedStoppedRememberedAndLogged) {
     fe.running = 1;
     fe.rom_message[0] = 'x';
     EXPECT_EQ(open_rom(rom.c_str()), 1);
-    EXPECT_EQ(fe.rom_loaded, 1);
-    EXPECT_EQ(fe.running, 0);
-    EXPECT_EQ(fake_game.loaded, 1);
+    EXPECT_EQ(game_state(), std::tuple(1, 0, 1));
     EXPECT_STREQ(fe.rom, rom.c_str());
     EXPECT_STREQ(fe.rom_message, "");
     EXPECT_EQ(fe.slot_list_stale, 1);
@@ -97,13 +99,12 @@ TEST_F(RomTest, ARefusedRomLeavesNoGameLoadedAndTheLastGoodOneRemembered) {
         ASSERT_EQ(open_rom(good.c_str()), 1);
         fe.running = 1;
         load_calls = 0;
-        EXPECT_EQ(open_rom(c.path), 0) << c.what;
-        EXPECT_EQ(fe.rom_loaded, 0) << c.what;
-        EXPECT_EQ(fe.running, 0) << c.what;
-        EXPECT_EQ(fake_game.loaded, 0) << c.what;
-        EXPECT_STREQ(fe.rom_message, c.message) << c.what;
-        EXPECT_STREQ(fe.rom, good.c_str()) << c.what;
-        EXPECT_EQ(load_calls, c.loads) << c.what;
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(open_rom(c.path), 0);
+        EXPECT_EQ(game_state(), std::tuple(0, 0, 0));
+        EXPECT_STREQ(fe.rom_message, c.message);
+        EXPECT_STREQ(fe.rom, good.c_str());
+        EXPECT_EQ(load_calls, c.loads);
     }
 }
 
@@ -121,9 +122,9 @@ TEST_F(RomTest, AnNvramFileOfTheRightSizeIsRestored) {
         EXPECT_EQ(read_text(file).size(), c.size) << "an ignored file stays until replaced";
         std::vector<std::string> lines = log_messages();
         ASSERT_GE(lines.size(), 2u);
-        EXPECT_EQ(lines[lines.size() - 2], c.restored ? "NVRAM restored from " + file
-                                                      : "NVRAM file " + file + " ignored (unexpected size " +
-                                                            std::to_string(c.size) + ")");
+        EXPECT_EQ(lines[lines.size() - 2],
+                  c.restored ? "NVRAM restored from " + file
+                             : "NVRAM file " + file + " ignored (unexpected size " + std::to_string(c.size) + ")");
     }
 }
 
@@ -192,12 +193,10 @@ TEST_F(RomTest, AChoiceWhileAGameRunsAsksFirstOrSaysWhyNotAndTheGameGoesOn) {
     choose_rom(other.c_str());
     EXPECT_STREQ(fe.confirm_text, "Switch to other.zip? The current game will end.");
     EXPECT_EQ(fe.confirm_action, CONFIRM_SWITCH_ROM);
-    EXPECT_EQ(fe.confirm_value, 0);
     EXPECT_EQ(top_screen(), SCREEN_CONFIRM);
     EXPECT_STREQ(fe.pending_rom_path, other.c_str());
     EXPECT_EQ(std::string(fe.message_text), refused[1].message) << "the path is kept apart from the message";
-    EXPECT_EQ(fe.running, 1);
-    EXPECT_EQ(fake_game.loaded, 1);
+    EXPECT_EQ(game_state(), std::tuple(1, 1, 1));
     EXPECT_EQ(fake_game.fingerprint, 0x12345678u);
     EXPECT_EQ(load_calls, 0);
 
@@ -215,8 +214,7 @@ TEST_F(RomTest, AChoiceWithNoGameRunningOpensItAndLeavesTheBrowser) {
     fe.menu.highlight_y = 20.0f;
     std::string rom = make_fake_rom("mine.zip");
     choose_rom(rom.c_str());
-    EXPECT_EQ(fe.rom_loaded, 1);
-    EXPECT_EQ(fe.running, 0);
+    EXPECT_EQ(game_state(), std::tuple(1, 0, 1));
     EXPECT_STREQ(fe.rom, rom.c_str());
     EXPECT_STREQ(fe.toast_text, "ROM ready: mine.zip");
     EXPECT_EQ(fe.screen_depth, 1);

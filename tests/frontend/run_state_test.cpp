@@ -1,5 +1,7 @@
 // Game start, stop and pause, and the way back from the menus: what each
 // of them changes and what it leaves alone.
+#include <tuple>
+
 #include "tests/frontend/pads_and_probes.h"
 
 namespace {
@@ -32,6 +34,11 @@ protected:
     }
 };
 
+// running, paused, frame counter, release latch, menu open, screen depth
+auto run_state() {
+    return std::tuple(fe.running, fe.paused, fe.frame_counter, fe.release_latch, fe.menu_open, fe.screen_depth);
+}
+
 TEST_F(RunStateTest, RestartRunsFromResetWithTheDipSwitchesButOnlyWithARom) {
     fe.running = 0;
     fe.paused = 1;
@@ -40,24 +47,18 @@ TEST_F(RunStateTest, RestartRunsFromResetWithTheDipSwitchesButOnlyWithARom) {
     mid_game();
     fe.rom_loaded = 0;
     restart_game();
-    EXPECT_EQ(fe.running * 10 + fe.paused, 1);
-    EXPECT_EQ(fe.frame_counter, 77u);
+    EXPECT_EQ(run_state(), std::tuple(0, 1, 77u, 0, 0, 0));
     EXPECT_EQ(fe.input_word, 0x10010u);
-    EXPECT_EQ(fe.release_latch, 0);
     EXPECT_EQ(fake_game.resets, 0);
 
     fe.rom_loaded = 1;
     restart_game();
     EXPECT_EQ(fake_game.dsw[0], 0x00DF);
     EXPECT_EQ(fake_game.resets, 1);
-    EXPECT_EQ(fe.running, 1);
-    EXPECT_EQ(fe.paused, 0);
-    EXPECT_EQ(fe.frame_counter, 0u);
+    EXPECT_EQ(run_state(), std::tuple(1, 0, 0u, 1, 0, 0));
     expect_input_reset();
-    EXPECT_EQ(fe.release_latch, 1);
     EXPECT_EQ(queued(), 0u);
     EXPECT_EQ(fe.frame_accumulator_ms, 0.0);
-    EXPECT_EQ(fe.menu_open, 0);
 }
 
 TEST_F(RunStateTest, StopEndsTheRunWritesTheNvramAndKeepsTheRest) {
@@ -67,16 +68,12 @@ TEST_F(RunStateTest, StopEndsTheRunWritesTheNvramAndKeepsTheRest) {
     fe.screen_depth = 2;
     mid_game();
     stop_game(0);
-    EXPECT_EQ(fe.running, 0);
+    EXPECT_EQ(run_state(), std::tuple(0, 1, 300u, 0, 1, 2));
     EXPECT_EQ(fe.rewind.rewinding, 0);
     expect_input_reset();
     EXPECT_EQ(queued(), 0u);
     EXPECT_TRUE(is_regular_file((dir + "/nvram/fakegame-12345678.nv").c_str()));
     EXPECT_EQ(fe.rom_loaded * 10 + fake_game.loaded, 11);
-    EXPECT_EQ(fe.paused, 1);
-    EXPECT_EQ(fe.frame_counter, 300u);
-    EXPECT_EQ(fe.menu_open * 10 + fe.screen_depth, 12);
-    EXPECT_EQ(fe.release_latch, 0);
 }
 
 TEST_F(RunStateTest, StopAutosavesOnlyWhenAskedRunningAndAllowed) {
@@ -105,13 +102,11 @@ TEST_F(RunStateTest, AMenuOpensAloneOnItsScreenAndHaltsInputAndSound) {
     mid_game();
     uint64_t before = SDL_GetPerformanceCounter();
     open_menu_and_pause(SCREEN_PAUSE);
-    EXPECT_EQ(fe.menu_open, 1);
-    EXPECT_EQ(fe.screen_depth, 1);
+    EXPECT_EQ(run_state(), std::tuple(1, 1, 0u, 0, 1, 1));
     EXPECT_EQ(fe.screen_stack[0], SCREEN_PAUSE);
     EXPECT_GE(fe.menu.open_time, before);
     EXPECT_EQ(fe.menu.highlight_y, -1.0f);
     EXPECT_EQ(fe.slot_list_stale, 0);
-    EXPECT_EQ(fe.running * 10 + fe.paused, 11);
     EXPECT_EQ(fe.rewind.rewinding, 0);
     expect_input_reset();
     EXPECT_EQ(queued(), 0u);
@@ -133,13 +128,10 @@ TEST_F(RunStateTest, ClosingTheMenuLatchesInputsAndResumesSound) {
     mid_game();
     uint64_t before = SDL_GetPerformanceCounter();
     close_menu_and_resume();
-    EXPECT_EQ(fe.menu_open, 0);
-    EXPECT_EQ(fe.screen_depth, 0);
-    EXPECT_EQ(fe.release_latch, 1);
+    EXPECT_EQ(run_state(), std::tuple(1, 1, 0u, 1, 0, 0));
     expect_input_reset();
     EXPECT_EQ(fe.frame_accumulator_ms, 0.0);
     EXPECT_GE(fe.last_pass_time, before);
-    EXPECT_EQ(fe.paused, 1);
     EXPECT_EQ(SDL_GetAudioDeviceStatus(fe.audio_device), SDL_AUDIO_PLAYING);
 }
 

@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <functional>
+#include <tuple>
 
 #include "board/board.h"
 #include "tests/frontend/game_fixtures.h"
@@ -148,8 +149,7 @@ TEST_F(StatesTest, TheSlotTableFollowsEachFileAsFarAsItsChecksGo) {
     int w = 0, h = 0;
     SDL_QueryTexture(s.thumbnail, &format, nullptr, &w, &h);
     EXPECT_EQ(format, (Uint32)SDL_PIXELFORMAT_RGB565);
-    EXPECT_EQ(w * 1000 + h, s.thumb_w * 1000 + s.thumb_h);
-    EXPECT_EQ(w * 1000 + h, 160120);
+    EXPECT_EQ(std::tuple(w, h, s.thumb_w, s.thumb_h), std::tuple(160, 120, 160, 120));
     clear_output();
     SDL_Rect at{0, 0, w, h};
     SDL_RenderCopy(fe.renderer, s.thumbnail, nullptr, &at);
@@ -251,8 +251,9 @@ TEST_F(StatesTest, AFailedLoadSaysWhyAndLeavesTheGameAlone) {
     steps(3);
     EXPECT_EQ(load_slot(3), 0);
     EXPECT_STREQ(fe.message_title, "Cannot load state");
-    EXPECT_STREQ(fe.message_text,
-                 "Slot 3 could not be loaded:\nfile is damaged (checksum mismatch)\n\nThe running game was not changed.");
+    EXPECT_STREQ(
+        fe.message_text,
+        "Slot 3 could not be loaded:\nfile is damaged (checksum mismatch)\n\nThe running game was not changed.");
     fake_game.refuse_snapshots = 1;
     EXPECT_EQ(load_slot(0), 0);
     EXPECT_STREQ(fe.message_text,
