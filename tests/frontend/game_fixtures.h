@@ -1,6 +1,6 @@
 // Fixtures of the save-state, rewind and movie tests: the fake game loaded
 // and running, or the real adapter running the frame_loop program on a
-// synthetic ROM set, with the bindings of the game's own input table.
+// synthetic ROM set with the bindings of the game's own input table.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,22 +22,6 @@ protected:
         if (HasFatalFailure()) return;
         load_fake_game_running();
         fe.feature_on[FEATURE_SAVE_STATES] = 1;
-        bind_table_defaults();
-    }
-
-    void bind_table_defaults() {
-        for (int& p : fe.settings.player_controller) p = -1;
-        for (int j = 0; j < fe.adapter.input_count; j++) {
-            const AdapterInput& row = fe.adapter.inputs[j];
-            fe.bindings[j] = InputBinding{row.key1, row.key2, row.pad};
-        }
-    }
-
-    // n frames; then a rewind capture still under way is finished, so the
-    // ring holds every capture of those frames.
-    void steps(int n) {
-        for (int i = 0; i < n; i++) step_frame();
-        rewind_settle();
     }
 
     static std::vector<uint8_t> bytes_of(const std::string& path) {
@@ -76,24 +60,6 @@ protected:
         EXPECT_EQ(build_slot_path(slot, path), 1);
         return path;
     }
-
-    // Sound waiting in a paused device's queue.
-    void queue_sound() {
-        if (!fe.audio_device) open_audio_device();
-        ASSERT_NE(fe.audio_device, 0u) << SDL_GetError();
-        SDL_PauseAudioDevice(fe.audio_device, 1);
-        for (int i = 0; i < 2000; i++) fe.audio_buffer[i] = 1000;
-        queue_frame_audio(fe.audio_buffer, 1000);
-        ASSERT_GT(SDL_GetQueuedAudioSize(fe.audio_device), 0u);
-    }
-
-    // The position of the last log line that reads `message`, or -1.
-    int log_index(const std::string& message) {
-        std::vector<std::string> lines = log_messages();
-        for (size_t i = lines.size(); i-- > 0;)
-            if (lines[i] == message) return (int)i;
-        return -1;
-    }
 };
 
 class TalvexGameTest : public FakeGameTest {
@@ -102,7 +68,7 @@ protected:
         FakeGameTest::SetUp();
         if (HasFatalFailure()) return;
         fe.adapter = talvex_adapter;
-        bind_table_defaults();
+        set_default_bindings();
         std::string program = std::string(TEST_PROGRAM_DIR) + "/frame_loop.bin";
         const SynthSetPaths& set = synth_standard_set(program.c_str(), 0x00001000, 0x06100000);
         char err[512] = "";

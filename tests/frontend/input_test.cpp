@@ -1,5 +1,5 @@
-// Input mapping: the input word as a function of the pressed rows, the
-// dead zone, hotkey matching, and bindings read from virtual controllers.
+// Input mapping: the input word as a function of the pressed rows, hotkey
+// matching, and bindings read from virtual controllers.
 #include <vector>
 
 #include "frontend/input.h"
@@ -7,103 +7,61 @@
 
 namespace {
 
+// Fire (level), coin (a five-frame pulse) and up (level).
 const AdapterInput ROWS[] = {
     {"fire", "Fire", 1, 0x1, 29, -1, 0, 0},
     {"coin", "Coin", 1, 0x10, 34, -1, 4, 5},
     {"up", "Up", 1, 0x100, 82, -1, 11, 0},
 };
-constexpr int FIRE = 0, COIN = 1, UP = 2;
 
-// The input word over ROWS for a sequence of frames.
-struct WordRun {
-    int countdown[FE_MAX_INPUTS] = {};
-    int held[FE_MAX_INPUTS] = {};
-    int latch = 0;
-
-    uint32_t frame(std::vector<int> pressed, int combo = 0) {
-        pressed.resize(3);
-        return compute_input_word(ROWS, 3, pressed.data(), combo, InputWordState{countdown, held, &latch});
-    }
+// One frame of a script: the rows pressed (F, C, U), whether the quick-menu
+// combination is held, the word expected, and whether the release latch is
+// closed just before the frame.
+constexpr int F = 1, C = 2, U = 4;
+struct Frame {
+    int rows, combo;
+    uint32_t word;
+    int close_latch = 0;
 };
 
-TEST(InputWord, LevelRowFollowsItsBinding) {
-    WordRun run;
-    EXPECT_EQ(run.frame({1, 0, 1}), 0x101u);
-    EXPECT_EQ(run.frame({0, 0, 1}), 0x100u);
-    EXPECT_EQ(run.frame({}), 0u);
-}
-
-TEST(InputWord, PulseLastsItsFramesFromThePressHoweverLongHeld) {
-    WordRun run;
-    std::vector<int> on_frames;
-    for (int f = 1; f <= 100; f++)
-        if (run.frame({0, 1}) & 0x10) on_frames.push_back(f);
-    EXPECT_EQ(on_frames, (std::vector<int>{1, 2, 3, 4, 5}));
-    // Released and pressed again: a new pulse.
-    run.frame({});
-    EXPECT_EQ(run.frame({0, 1}), 0x10u);
-}
-
-TEST(InputWord, NewPressRestartsARunningPulse) {
-    WordRun run;
-    std::vector<int> pressed_on = {1, 0, 1};  // press, release, press on the pulse's third frame
-    std::vector<int> on_frames;
-    for (int f = 1; f <= 12; f++) {
-        int down = f <= 3 ? pressed_on[f - 1] : 0;
-        if (run.frame({0, down}) & 0x10) on_frames.push_back(f);
+TEST(InputWord, FollowsPressesPulsesTheLatchAndTheCombination) {
+    const Frame P{C, 0, 0x10};  // the coin held within its pulse
+    const struct {
+        const char* what;
+        std::vector<Frame> frames;
+    } scripts[] = {
+        {"level rows follow their bindings", {{F | U, 0, 0x101}, {U, 0, 0x100}, {0, 0, 0}}},
+        {"a pulse lasts its frames from the press however long held; a new press, a new pulse",
+         {P, P, P, P, P, {C, 0, 0}, {C, 0, 0}, {C, 0, 0}, {0, 0, 0}, P}},
+        {"a press restarts a running pulse",
+         {P, {0, 0, 0x10}, P, {0, 0, 0x10}, {0, 0, 0x10}, {0, 0, 0x10}, {0, 0, 0x10}, {0, 0, 0}}},
+        {"the latch ignores rows until none is pressed",
+         {{F, 0, 0, 1}, {F | U, 0, 0}, {U, 0, 0}, {U, 0, 0}, {0, 0, 0}, {F | C, 0, 0x11}}},
+        {"a latched coin starts no pulse but a running one finishes",
+         {P, {C, 0, 0x10, 1}, P, P, P, {C, 0, 0}, {C, 0, 0}, {0, 0, 0}, P}},
+        {"the combination lets through only the tails of running pulses",
+         {{F | C, 0, 0x11},
+          {F | C | U, 1, 0x10},
+          {F | U, 1, 0x10},
+          {F | C | U, 1, 0x10},
+          {F | C | U, 1, 0x10},
+          {F | C | U, 1, 0}}},
+    };
+    for (const auto& s : scripts) {
+        SCOPED_TRACE(s.what);
+        int countdown[3] = {}, held[3] = {}, latch = 0;
+        for (size_t f = 0; f < s.frames.size(); f++) {
+            const Frame& k = s.frames[f];
+            if (k.close_latch) latch = 1;
+            int pressed[3] = {k.rows & F, k.rows & C, k.rows & U};
+            EXPECT_EQ(compute_input_word(ROWS, 3, pressed, k.combo, InputWordState{countdown, held, &latch}), k.word)
+                << "frame " << f;
+        }
     }
-    EXPECT_EQ(on_frames, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
-}
-
-TEST(InputWord, LatchIgnoresPressedRowsUntilNothingIsPressed) {
-    WordRun run;
-    run.latch = 1;
-    EXPECT_EQ(run.frame({1}), 0u);      // held through the change
-    EXPECT_EQ(run.frame({1, 0, 1}), 0u);  // another row pressed meanwhile counts neither
-    EXPECT_EQ(run.latch, 1);
-    EXPECT_EQ(run.frame({0, 0, 1}), 0u);  // still one row down
-    EXPECT_EQ(run.latch, 1);
-    EXPECT_EQ(run.frame({}), 0u);
-    EXPECT_EQ(run.latch, 0);
-    EXPECT_EQ(run.frame({1, 1}), 0x11u);
-}
-
-TEST(InputWord, LatchedCoinGivesNoPulseButARunningPulseFinishes) {
-    WordRun run;
-    EXPECT_EQ(run.frame({0, 1}), 0x10u);
-    run.latch = 1;
-    int on = 0;
-    for (int f = 0; f < 10; f++) on += (run.frame({0, 1}) & 0x10) != 0;
-    EXPECT_EQ(on, 4);  // the rest of the first pulse, nothing new
-}
-
-TEST(InputWord, CombinationSuppressesRowsWhileRunningPulsesCountDown) {
-    WordRun run;
-    EXPECT_EQ(run.frame({1, 1}), 0x11u);
-    // Combination held: only the pulse's tail gets through.
-    EXPECT_EQ(run.frame({1, 1, 1}, 1), 0x10u);
-    EXPECT_EQ(run.frame({1, 0, 1}, 1), 0x10u);
-    EXPECT_EQ(run.frame({1, 1, 1}, 1), 0x10u);  // a new press under the combination starts nothing
-    EXPECT_EQ(run.frame({1, 1, 1}, 1), 0x10u);
-    EXPECT_EQ(run.frame({1, 1, 1}, 1), 0u);
-    EXPECT_EQ(run.countdown[COIN], 0);
-}
-
-TEST(InputWord, NoRowsGiveZeroAndOpenTheLatch) {
+    // No rows: nothing to press, so the latch opens.
     int countdown[1] = {}, held[1] = {}, latch = 1;
     EXPECT_EQ(compute_input_word(ROWS, 0, nullptr, 0, InputWordState{countdown, held, &latch}), 0u);
     EXPECT_EQ(latch, 0);
-}
-
-TEST(InputWord, DeadZoneIsStrict) {
-    int dz = deadzone_units(30);
-    EXPECT_EQ(dz, 9830);
-    EXPECT_FALSE(axis_direction_active(101, 9830, dz));
-    EXPECT_TRUE(axis_direction_active(101, 9831, dz));
-    EXPECT_FALSE(axis_direction_active(100, -9830, dz));
-    EXPECT_TRUE(axis_direction_active(100, -9831, dz));
-    EXPECT_FALSE(axis_direction_active(100, 32767, dz));   // the negative direction ignores a push the other way
-    EXPECT_FALSE(axis_direction_active(103, -32768, dz));
 }
 
 using InputTest = PadTest;
@@ -122,17 +80,16 @@ TEST_F(InputTest, ResetMarksRowsHeldClearsPulsesAndTheAdapterWord) {
     }
     // A coin held through the reset gives no pulse; a level input acts at once.
     int pressed[6] = {0, 0, 1, 0, 1, 0};
-    uint32_t word = compute_input_word(fe.adapter.inputs, 6, pressed, 0,
-                                       InputWordState{fe.pulse_countdown, fe.input_held, &fe.release_latch});
-    EXPECT_EQ(word, 0x10u);
-
+    EXPECT_EQ(compute_input_word(fe.adapter.inputs, 6, pressed, 0,
+                                 InputWordState{fe.pulse_countdown, fe.input_held, &fe.release_latch}),
+              0x10u);
     fe.adapter.set_inputs = nullptr;  // an adapter without the operation
     clear_input_state();
 }
 
-SDL_Event key_event(int scancode, int repeat) {
+SDL_Event key_event(int scancode, int repeat, Uint32 type = SDL_KEYDOWN) {
     SDL_Event e{};
-    e.type = SDL_KEYDOWN;
+    e.type = type;
     e.key.keysym.scancode = (SDL_Scancode)scancode;
     e.key.repeat = (Uint8)repeat;
     return e;
@@ -148,137 +105,119 @@ SDL_Event button_event(int button) {
 TEST_F(InputTest, HotkeyEventsMatchKeysAndButtonsButNeverRepeatsOrAxes) {
     fe.hotkeys[HOTKEY_SCREENSHOT] = {69, 70, 3};
     fe.hotkeys[HOTKEY_PAUSE] = {-1, -1, 103};
-    SDL_Event first = key_event(69, 0), second = key_event(70, 0), repeat = key_event(69, 1);
-    SDL_Event other = key_event(71, 0), button = button_event(3), axis_button = button_event(103);
-    EXPECT_TRUE(hotkey_event_matches(&first, HOTKEY_SCREENSHOT));
-    EXPECT_TRUE(hotkey_event_matches(&second, HOTKEY_SCREENSHOT));
-    EXPECT_FALSE(hotkey_event_matches(&repeat, HOTKEY_SCREENSHOT));
-    EXPECT_FALSE(hotkey_event_matches(&other, HOTKEY_SCREENSHOT));
-    EXPECT_TRUE(hotkey_event_matches(&button, HOTKEY_SCREENSHOT));
-    EXPECT_FALSE(hotkey_event_matches(&axis_button, HOTKEY_PAUSE));
-    SDL_Event none = key_event(0, 0);  // "no key" never matches scancode 0
-    EXPECT_FALSE(hotkey_event_matches(&none, HOTKEY_PAUSE));
-    SDL_Event up{};
-    up.type = SDL_KEYUP;
-    up.key.keysym.scancode = (SDL_Scancode)69;
-    EXPECT_FALSE(hotkey_event_matches(&up, HOTKEY_SCREENSHOT));
-    EXPECT_FALSE(hotkey_event_matches(&first, FE_HOTKEY_COUNT));
+    const struct {
+        const char* what;
+        SDL_Event event;
+        unsigned hotkey;
+        int matches;
+    } cases[] = {
+        {"first key", key_event(69, 0), HOTKEY_SCREENSHOT, 1},
+        {"second key", key_event(70, 0), HOTKEY_SCREENSHOT, 1},
+        {"key repeat", key_event(69, 1), HOTKEY_SCREENSHOT, 0},
+        {"other key", key_event(71, 0), HOTKEY_SCREENSHOT, 0},
+        {"key release", key_event(69, 0, SDL_KEYUP), HOTKEY_SCREENSHOT, 0},
+        {"button", button_event(3), HOTKEY_SCREENSHOT, 1},
+        {"axis code as a button", button_event(103), HOTKEY_PAUSE, 0},
+        {"no key is not scancode 0", key_event(0, 0), HOTKEY_PAUSE, 0},
+        {"no such hotkey", key_event(69, 0), FE_HOTKEY_COUNT, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(hotkey_event_matches(&c.event, c.hotkey), c.matches) << c.what;
 }
 
-TEST_F(InputTest, EachOpenedControllerIsLogged) {
-    NEEDS_LOG();
-    open_pads(2);
+TEST_F(InputTest, GameControllersAreOpenedLoggedAndFollowHotPlugging) {
+    ASSERT_GE(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 2, 0), 0);
+    ASSERT_FALSE(SDL_IsGameController(0));
+    open_pads(2);  // the plain joystick is skipped
+    EXPECT_EQ(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(fe.pads[0])), SDL_JoystickGetDeviceInstanceID(1));
     std::string name = SDL_GameControllerName(fe.pads[0]);
     EXPECT_EQ(log_messages(), (std::vector<std::string>{"controller 1: " + name, "controller 2: " + name}));
-}
 
-TEST_F(InputTest, ControllersFollowHotPlugging) {
-    open_pads(2);
     ASSERT_GE(attach_virtual_pad(), 0);
     open_controllers();
     EXPECT_EQ(fe.pad_count, 3);
-    ASSERT_EQ(SDL_JoystickDetachVirtual(0), 0);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(1), 0);
     open_controllers();
     EXPECT_EQ(fe.pad_count, 2);
     EXPECT_EQ(fe.pads[2], nullptr);
 
+    for (int i = 0; i < 7; i++) ASSERT_GE(attach_virtual_pad(), 0);
+    open_controllers();
+    EXPECT_EQ(fe.pad_count, 8) << "at most eight of the nine";
+    for (int i = 0; i < 8; i++) EXPECT_NE(fe.pads[i], nullptr);
     close_controllers();
     EXPECT_EQ(fe.pad_count, 0);
     EXPECT_EQ(fe.pads[0], nullptr);
 }
 
-TEST_F(InputTest, JoysticksThatAreNotGameControllersAreSkipped) {
-    ASSERT_GE(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 2, 0), 0);
-    ASSERT_GE(attach_virtual_pad(), 0);
-    ASSERT_FALSE(SDL_IsGameController(0));
-    open_controllers();
-    ASSERT_EQ(fe.pad_count, 1);
-    EXPECT_EQ(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(fe.pads[0])), SDL_JoystickGetDeviceInstanceID(1));
-}
-
-TEST_F(InputTest, AtMostEightControllersOpen) {
-    for (int i = 0; i < 9; i++) ASSERT_GE(attach_virtual_pad(), 0);
-    open_controllers();
-    EXPECT_EQ(fe.pad_count, 8);
-    for (int i = 0; i < 8; i++) EXPECT_NE(fe.pads[i], nullptr);
-}
-
-TEST_F(InputTest, AnyControllerAnswersForPlayerZeroWithoutStickFallback) {
-    open_pads(2);
-    InputBinding shot{-1, -1, SDL_CONTROLLER_BUTTON_A}, up{-1, -1, SDL_CONTROLLER_BUTTON_DPAD_UP};
-    EXPECT_FALSE(binding_pressed(&shot, 0, nullptr));
-    set_pad_button(1, SDL_CONTROLLER_BUTTON_A, 1);
-    EXPECT_TRUE(binding_pressed(&shot, 0, nullptr));
-    set_pad_axis(0, SDL_CONTROLLER_AXIS_LEFTY, -32000);
-    EXPECT_FALSE(binding_pressed(&up, 0, nullptr));
-    EXPECT_TRUE(binding_pressed(&up, 1, nullptr));
-}
-
-TEST_F(InputTest, AxisBindingsUseTheStrictDeadZone) {
+TEST_F(InputTest, BindingsAnswerToThePlayersControllerStrictlyPastTheDeadZone) {
     open_pads(1);
-    InputBinding right{-1, -1, 100 + 2 * SDL_CONTROLLER_AXIS_LEFTX + 1};
-    InputBinding left{-1, -1, 100 + 2 * SDL_CONTROLLER_AXIS_LEFTX};
-    const int cases[][3] = {{9830, 0, 0}, {9831, 1, 0}, {-9830, 0, 0}, {-9831, 0, 1}};
-    for (const auto& c : cases) {
-        set_pad_axis(0, SDL_CONTROLLER_AXIS_LEFTX, c[0]);
-        EXPECT_EQ(binding_pressed(&right, 0, nullptr), c[1]) << c[0];
-        EXPECT_EQ(binding_pressed(&left, 1, nullptr), c[2]) << c[0];
-    }
-    InputBinding no_such_axis{-1, -1, 100 + 2 * SDL_CONTROLLER_AXIS_MAX + 1};
-    InputBinding no_such_button{-1, -1, 99};
-    EXPECT_FALSE(binding_pressed(&no_such_axis, 0, nullptr));
-    EXPECT_FALSE(binding_pressed(&no_such_button, 1, nullptr));
-}
-
-TEST_F(InputTest, StickStandsInForTheDpadOfNumberedPlayers) {
-    open_pads(1);
-    const struct { int code, axis, value; } cases[] = {
-        {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_AXIS_LEFTY, -9831},
-        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_AXIS_LEFTY, 9831},
-        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_AXIS_LEFTX, -9831},
-        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_AXIS_LEFTX, 9831},
-    };
-    for (const auto& c : cases) {
-        InputBinding b{-1, -1, c.code};
-        set_pad_axis(0, c.axis, c.value > 0 ? 9830 : -9830);
-        EXPECT_FALSE(binding_pressed(&b, 1, nullptr)) << c.code;
-        set_pad_axis(0, c.axis, c.value);
-        EXPECT_TRUE(binding_pressed(&b, 1, nullptr)) << c.code;
-        EXPECT_FALSE(binding_pressed(&b, 0, nullptr)) << c.code;
-        set_pad_axis(0, c.axis, 0);
-    }
     InputBinding shot{-1, -1, SDL_CONTROLLER_BUTTON_A};
-    set_pad_axis(0, SDL_CONTROLLER_AXIS_LEFTY, -32000);
-    EXPECT_FALSE(binding_pressed(&shot, 1, nullptr));  // only d-pad codes fall back
-}
-
-TEST_F(InputTest, PlayersUseTheirAssignedOrOwnController) {
-    open_pads(1);
-    for (int& p : fe.settings.player_controller) p = -1;
-    uint8_t keys[SDL_NUM_SCANCODES] = {};
-    InputBinding shot{89, 13, SDL_CONTROLLER_BUTTON_A}, outside{600, -5, -1};
-    keys[13] = 1;  // the second key answers for any player
-    EXPECT_TRUE(binding_pressed(&shot, 7, keys));
-    EXPECT_FALSE(binding_pressed(&outside, 0, keys));
-    keys[13] = 0;
     set_pad_button(0, SDL_CONTROLLER_BUTTON_A, 1);
-    EXPECT_TRUE(binding_pressed(&shot, 1, keys));
-    EXPECT_FALSE(binding_pressed(&shot, 2, keys));  // player 2 is keys-only with one controller
-    keys[89] = 1;
-    EXPECT_TRUE(binding_pressed(&shot, 2, keys));
-    keys[89] = 0;
-
+    EXPECT_FALSE(binding_pressed(&shot, 2, nullptr)) << "with one controller player 2 has keys only";
+    EXPECT_TRUE(binding_pressed(&shot, 1, nullptr));
     ASSERT_GE(attach_virtual_pad(), 0);
     open_controllers();
-    EXPECT_FALSE(binding_pressed(&shot, 2, keys));  // automatic: controller index 1
-    set_pad_button(1, SDL_CONTROLLER_BUTTON_A, 1);
-    EXPECT_TRUE(binding_pressed(&shot, 2, keys));
-    set_pad_button(1, SDL_CONTROLLER_BUTTON_A, 0);
-    fe.settings.player_controller[1] = 0;  // player 2 assigned the first controller
-    EXPECT_TRUE(binding_pressed(&shot, 2, keys));
-    fe.settings.player_controller[1] = 7;  // assigned one that is not there
-    EXPECT_FALSE(binding_pressed(&shot, 2, keys));
-    EXPECT_FALSE(binding_pressed(&shot, 5, keys));  // beyond four players: keys only
+    ASSERT_EQ(fe.pad_count, 2);
+    const int UP = SDL_CONTROLLER_BUTTON_DPAD_UP, DOWN = SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+              LEFT = SDL_CONTROLLER_BUTTON_DPAD_LEFT, RIGHT = SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+              A = SDL_CONTROLLER_BUTTON_A, X = SDL_CONTROLLER_AXIS_LEFTX, Y = SDL_CONTROLLER_AXIS_LEFTY;
+    const int TOWARD_LEFT = 100 + 2 * X, TOWARD_RIGHT = TOWARD_LEFT + 1;
+    // Controller 0's stick pushed along `axis` toward `sign`: to the edge of
+    // the dead zone of 30 (9830, never a press), just past it and all the way.
+    const struct {
+        const char* what;
+        int axis, sign, code;
+        unsigned player;
+        int past;
+    } sticks[] = {
+        {"player 1's stick up stands in for the d-pad", Y, -1, UP, 1, 1},
+        {"stick down", Y, 1, DOWN, 1, 1},
+        {"stick left", X, -1, LEFT, 1, 1},
+        {"stick right", X, 1, RIGHT, 1, 1},
+        {"player 0 has no stick for the d-pad", Y, -1, UP, 0, 0},
+        {"only d-pad codes fall back to the stick", Y, -1, A, 1, 0},
+        {"axis toward the right", X, 1, TOWARD_RIGHT, 0, 1},
+        {"axis toward the right pushed left", X, -1, TOWARD_RIGHT, 0, 0},
+        {"axis toward the left", X, -1, TOWARD_LEFT, 1, 1},
+        {"axis toward the left pushed right", X, 1, TOWARD_LEFT, 1, 0},
+        {"no such axis", X, 1, 100 + 2 * SDL_CONTROLLER_AXIS_MAX + 1, 0, 0},
+    };
+    set_pad_button(0, A, 0);
+    for (const auto& c : sticks)
+        for (int value : {9830, 9831, 32767}) {
+            set_pad_axis(0, c.axis, c.sign * value);
+            InputBinding binding{-1, -1, c.code};
+            EXPECT_EQ(binding_pressed(&binding, c.player, nullptr), value > 9830 && c.past) << c.what << " " << value;
+            set_pad_axis(0, c.axis, 0);
+        }
+    // Button A pressed on controller `pad`; player 2's assigned controller.
+    const struct {
+        const char* what;
+        int pad, code;
+        unsigned player;
+        int assigned, expected;
+    } buttons[] = {
+        {"any controller answers for player 0", 1, A, 0, -1, 1},
+        {"no such button", 0, 99, 1, -1, 0},
+        {"player 2 takes the second controller by itself", 1, A, 2, -1, 1},
+        {"not the first", 0, A, 2, -1, 0},
+        {"player 2 assigned the first", 0, A, 2, 0, 1},
+        {"player 2 assigned one that is not there", 1, A, 2, 7, 0},
+        {"a fifth player has no controller", 0, A, 5, -1, 0},
+    };
+    for (const auto& c : buttons) {
+        set_pad_button(c.pad, A, 1);
+        fe.settings.player_controller[1] = c.assigned;
+        InputBinding binding{-1, -1, c.code};
+        EXPECT_EQ(binding_pressed(&binding, c.player, nullptr), c.expected) << c.what;
+        set_pad_button(c.pad, A, 0);
+    }
+    // Keys answer for any player; codes outside the keyboard never do.
+    uint8_t keys[SDL_NUM_SCANCODES] = {};
+    keys[13] = 1;
+    InputBinding key{89, 13, -1}, outside{600, -5, -1};
+    EXPECT_TRUE(binding_pressed(&key, 7, keys));
+    EXPECT_FALSE(binding_pressed(&outside, 0, keys));
 }
 
 TEST_F(InputTest, MenuCombinationMustBeHeldOnOneController) {
@@ -290,20 +229,22 @@ TEST_F(InputTest, MenuCombinationMustBeHeldOnOneController) {
     EXPECT_FALSE(menu_combo_held());
     set_pad_button(1, SDL_CONTROLLER_BUTTON_BACK, 1);
     EXPECT_TRUE(menu_combo_held());
-    set_pad_button(0, SDL_CONTROLLER_BUTTON_BACK, 0);
-    set_pad_button(1, SDL_CONTROLLER_BUTTON_BACK, 0);
-    set_pad_button(1, SDL_CONTROLLER_BUTTON_START, 0);
+    for (int b : {SDL_CONTROLLER_BUTTON_BACK, SDL_CONTROLLER_BUTTON_START})
+        for (int pad : {0, 1}) set_pad_button(pad, b, 0);
 
-    const struct { int combo; std::vector<int> buttons; } cases[] = {
+    const struct {
+        int combo;
+        std::vector<int> buttons;
+    } cases[] = {
         {1, {SDL_CONTROLLER_BUTTON_GUIDE}},
         {2, {SDL_CONTROLLER_BUTTON_RIGHTSTICK}},
         {3, {SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK}},
     };
     for (const auto& c : cases) {
         fe.settings.menu_combo = c.combo;
-        for (size_t i = 0; i < c.buttons.size(); i++) {
+        for (int b : c.buttons) {
             EXPECT_FALSE(menu_combo_held()) << c.combo;
-            set_pad_button(0, c.buttons[i], 1);
+            set_pad_button(0, b, 1);
         }
         EXPECT_TRUE(menu_combo_held()) << c.combo;
         fe.settings.menu_combo = 4;

@@ -33,13 +33,10 @@ TEST_F(TalvexMovieTest, APlayedMovieRepeatsTheRecordingFrameForFrame) {
         step_frame();
         recorded.push_back({fe.input_word, work_word(4), picture()});
     }
-    EXPECT_EQ(recorded[6].word, 0x10011u) << "up, shot and the coin's pulse";
-    EXPECT_EQ(recorded[7].word, 0x10000u) << "the pulse goes on";
-    EXPECT_EQ(recorded[1].word, 0x1u);
+    ASSERT_EQ(recorded[6].word, 0x10011u) << "up, shot and the coin's pulse";
     stop_movie_recording();
     EXPECT_STREQ(fe.toast_text, "Recording saved");
     EXPECT_STREQ(fe.movie_status, "");
-    EXPECT_EQ(fe.movie_file, nullptr);
 
     std::vector<uint8_t> file = bytes_of(dir + "/movies/" + name);
     ASSERT_GE(file.size(), 12u);
@@ -61,11 +58,7 @@ TEST_F(TalvexMovieTest, APlayedMovieRepeatsTheRecordingFrameForFrame) {
         EXPECT_EQ(work_word(4), recorded[i].port) << "frame " << i;
         EXPECT_TRUE(picture() == recorded[i].picture) << "frame " << i;
     }
-    step_frame();
-    EXPECT_STREQ(fe.toast_text, "Playback finished");
-    EXPECT_EQ(fe.input_word, 0u);
-    EXPECT_EQ(fe.movie_data, nullptr);
-    step_frame();
+    steps(2);  // the first runs past the end with no input
     EXPECT_EQ(fe.input_word, 0x20u) << "live input again";
 }
 
@@ -111,7 +104,7 @@ TEST_F(MovieTest, PlaybackTakesTheNewestMovieByNameAndEachWordAsRecorded) {
     EXPECT_EQ(fe.running, 1);
     EXPECT_EQ(fake_game.frames_run, 50u);
     EXPECT_EQ(fe.input_word, 0u);
-    EXPECT_EQ(SDL_GetQueuedAudioSize(fe.audio_device), 0u);
+    EXPECT_EQ(queued(), 0u);
     EXPECT_EQ(fe.movie_pos, 12 + start.size());
     steps(3);
     EXPECT_EQ(std::vector<uint32_t>(fake_game.input_log.end() - 3, fake_game.input_log.end()),
@@ -120,14 +113,6 @@ TEST_F(MovieTest, PlaybackTakesTheNewestMovieByNameAndEachWordAsRecorded) {
     EXPECT_STREQ(fe.toast_text, "Playback finished");
     EXPECT_STREQ(fe.movie_status, "");
 
-    // Only the starting state: the first frame already ends the playback.
-    write_bytes(movies + "movie-20240103-000000.femv", movie_bytes(start, {}));
-    ASSERT_EQ(play_latest_movie(), 1);
-    fe.toast_text[0] = '\0';
-    step_frame();
-    EXPECT_EQ(fake_game.input_log.back(), 0u);
-    EXPECT_EQ(fake_game.frames_run, 51u);
-    EXPECT_STREQ(fe.toast_text, "Playback finished");
     EXPECT_EQ(fe.movie_data, nullptr);
 }
 
@@ -167,17 +152,22 @@ TEST_F(MovieTest, DamagedAndTruncatedMoviesAreRefused) {
     }
 }
 
-TEST_F(MovieTest, ARecordingThatCannotBeWrittenLeavesNoFile) {
-    // A folder where the file should be, whatever second the name takes.
+// Whatever second the recording's name takes, `make` puts something in
+// the way of that name in `folder`.
+void block_movie_names(const std::string& folder, int (*make)(const std::string& path)) {
     time_t t0 = time(nullptr);
-    std::string movies = dir + "/movies/";
     for (int d = 0; d < 3; d++) {
         char name[MOVIE_NAME_SIZE];
         movie_file_name(t0 + d, name, sizeof name);
-        ASSERT_EQ(mkdir((movies + name).c_str(), 0755), 0);
+        ASSERT_EQ(make(folder + "/" + name), 0);
     }
+}
+
+TEST_F(MovieTest, ARecordingThatCannotBeWrittenLeavesNoFileAndIsNotAnnounced) {
+    // A folder where the file should be: it cannot be opened.
+    block_movie_names(fe.movies_dir, [](const std::string& p) { return mkdir(p.c_str(), 0755); });
     start_movie_recording();
-    EXPECT_EQ(std::string(fe.toast_text).rfind("Cannot write " + movies + "movie-", 0), 0u) << fe.toast_text;
+    EXPECT_EQ(std::string(fe.toast_text).rfind("Cannot write " + dir + "/movies/movie-", 0), 0u) << fe.toast_text;
     EXPECT_EQ(fe.movie_file, nullptr);
     EXPECT_STREQ(fe.movie_status, "");
     DirEntry* list = nullptr;
@@ -189,19 +179,17 @@ TEST_F(MovieTest, ARecordingThatCannotBeWrittenLeavesNoFile) {
     start_movie_recording();
     EXPECT_STREQ(fe.toast_text, "Cannot start recording");
     for (const std::string& line : log_messages()) EXPECT_EQ(line.rfind("Recording inputs to", 0), std::string::npos);
-}
 
-TEST_F(MovieTest, AFailedWriteOfTheStartClosesAndRemovesTheFile) {
+    // A full device: opened, but the start cannot be written; the file goes.
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "needs /dev/full";
-    time_t t0 = time(nullptr);
-    for (int d = 0; d < 3; d++) {
-        char name[MOVIE_NAME_SIZE];
-        movie_file_name(t0 + d, name, sizeof name);
-        ASSERT_EQ(symlink("/dev/full", (dir + "/movies/" + name).c_str()), 0);
-    }
+    fe.adapter = fake_adapter();
+    std::string full = dir + "/full";
+    ASSERT_EQ(make_dirs(full.c_str()), 1);
+    snprintf(fe.movies_dir, sizeof fe.movies_dir, "%s", full.c_str());
+    block_movie_names(full, [](const std::string& p) { return symlink("/dev/full", p.c_str()); });
     start_movie_recording();
     std::string toast = fe.toast_text;
-    ASSERT_EQ(toast.rfind("Cannot write ", 0), 0u) << toast;
+    ASSERT_EQ(toast.rfind("Cannot write " + full + "/movie-", 0), 0u) << toast;
     struct stat st;
     EXPECT_NE(lstat(toast.substr(13).c_str(), &st), 0) << "the file is gone";
     EXPECT_EQ(fe.movie_file, nullptr);

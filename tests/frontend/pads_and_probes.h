@@ -1,14 +1,13 @@
-// Shared by the input, frame-step, sound, toast, ROM and run-state tests:
-// SDL virtual game controllers, and checks of whether the modules these
-// tests lean on (log, file utilities, drawing) are the real ones yet.
+// Shared by the input, frame-step, sound, toast, ROM and run-state tests
+// (and through game_fixtures.h by the save-state, rewind and movie tests):
+// SDL virtual game controllers, and the frontend fixture with the helpers
+// these tests have in common.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/frontend/support/frontend_fixture.h"
 
@@ -59,53 +58,36 @@ protected:
         ASSERT_EQ(fe.pad_count, count);
     }
 
-    // Whether log_line writes the log file (reopens fe.log_path afterwards,
-    // so call it first).
-    bool logging_works() {
-        std::string probe = dir + "/probe.log";
-        open_log(probe.c_str());
-        log_line("probe");
-        close_log();
-        std::ifstream in(probe);
-        std::string line;
-        bool ok = std::getline(in, line) && line.find("probe") != std::string::npos;
-        open_log(fe.log_path);
-        return ok;
+    // n frames; then a rewind capture still under way is finished, so the
+    // ring holds every capture of those frames.
+    void steps(int n) {
+        for (int i = 0; i < n; i++) step_frame();
+        rewind_settle();
     }
 
-    bool files_work() {
-        char joined[16];
-        if (join_path(joined, sizeof joined, "a", "b") != 1 || strcmp(joined, "a/b") != 0) return false;
-        const char* base = path_basename("x/y.zip");
-        if (!base || strcmp(base, "y.zip") != 0) return false;
-        std::string probe = dir + "/probe.bin";
-        if (write_file_atomic(probe.c_str(), "ab", 2) != 1 || !is_regular_file(probe.c_str())) return false;
-        size_t length = 0;
-        uint8_t* data = read_whole_file(probe.c_str(), &length);
-        bool ok = data && length == 2 && memcmp(data, "ab", 2) == 0;
-        free(data);
-        std::remove(probe.c_str());
-        return ok;
+    // The sound device opened and held paused, so that its queue only grows.
+    void open_paused_audio() {
+        open_audio_device();
+        ASSERT_NE(fe.audio_device, 0u) << SDL_GetError();
+        SDL_PauseAudioDevice(fe.audio_device, 1);
     }
 
-    bool drawing_works() {
-        clear_output();
-        fill_rect(fe.renderer, 0, 0, 2, 2, 0xFF0000FFu);
-        bool ok = pixel_at(1, 1) == 0xFFFF0000u;
-        clear_output();
-        return ok;
+    // Sound waiting in a paused device's queue.
+    void queue_sound() {
+        if (!fe.audio_device) open_paused_audio();
+        SDL_PauseAudioDevice(fe.audio_device, 1);
+        for (int i = 0; i < 2000; i++) fe.audio_buffer[i] = 1000;
+        queue_frame_audio(fe.audio_buffer, 1000);
+        ASSERT_GT(queued(), 0u);
     }
 
-    bool has_line(const std::string& message) {
-        for (const std::string& line : log_messages())
-            if (line == message) return true;
-        return false;
+    uint32_t queued() { return SDL_GetQueuedAudioSize(fe.audio_device); }
+
+    // The position of the last log line that reads `message`, or -1.
+    int log_index(const std::string& message) {
+        std::vector<std::string> lines = log_messages();
+        for (size_t i = lines.size(); i-- > 0;)
+            if (lines[i] == message) return (int)i;
+        return -1;
     }
 };
-
-#define NEEDS_LOG() \
-    if (!logging_works()) GTEST_SKIP() << "needs the frontend log"
-#define NEEDS_FILES() \
-    if (!files_work()) GTEST_SKIP() << "needs the file utilities"
-#define NEEDS_DRAWING() \
-    if (!drawing_works()) GTEST_SKIP() << "needs the drawing layer"

@@ -4,6 +4,8 @@
 // hotkey in the main loop.
 #include <malloc.h>
 
+#include <algorithm>
+
 #include "board/board.h"
 #include "frontend/rewind.h"
 #include "tests/frontend/game_fixtures.h"
@@ -26,7 +28,7 @@ size_t bytes_in_use() {
 #endif
 }
 
-const uint8_t* entry_at(int age) {  // 0 the oldest
+uint8_t* entry_at(int age) {  // 0 the oldest
     return fe.rewind.entries[(fe.rewind.head + age) % fe.rewind.capacity];
 }
 
@@ -53,7 +55,6 @@ using TalvexRewindTest = WithRewind<TalvexGameTest, 64>;
 TEST_F(TalvexRewindTest, EntriesAreKeptAndCountedAtTheirPackedSize) {
     reset_rewind();
     ASSERT_NE(fe.rewind.entries, nullptr);
-    EXPECT_EQ(fe.rewind.capacity, 4096);
     EXPECT_EQ(fe.rewind.budget, 64ull << 20);
     steps(3);
     EXPECT_EQ(fe.rewind.count, 0);
@@ -91,72 +92,53 @@ TEST_F(TalvexRewindTest, EntriesAreKeptAndCountedAtTheirPackedSize) {
     }
 }
 
-TEST_F(TalvexRewindTest, StepsRestoreNewestFirstAndNeverTheOldest) {
+// Each step restores the newest entry and drops it; a damaged one is
+// dropped with the game left where it was; the oldest is never consumed.
+// Every step clears the sound and the pacing, and no frame runs.
+TEST_F(TalvexRewindTest, StepsRestoreNewestFirstDropDamagedEntriesAndNeverTheOldest) {
     reset_rewind();
     std::vector<std::vector<uint32_t>> at_capture;
-    for (int i = 0; i < 5; i++) {
+    for (int i = 0; i < 6; i++) {
         steps(4);
         at_capture.push_back(picture());
     }
     ASSERT_NE(at_capture[3], at_capture[4]);
+    uint8_t* newest = entry_at(5);
+    newest[8 + get_le32(newest + 4) - 1] ^= 0xFF;  // the stream's own checksum
+    const std::vector<uint32_t> filler(320 * 240, 0x123456u);
+    std::copy(filler.begin(), filler.end(), fe.raw_frame);
     uint64_t frames = fe.frame_counter;
     uint32_t game_frames = work_word(0x0C);
-    for (int k = 4; k >= 1; k--) {
+    for (int k = 5; k >= 0; k--) {
+        SCOPED_TRACE("step to capture " + std::to_string(k));
         queue_sound();
         fe.frame_accumulator_ms = 12.0;
         rewind_step();
-        EXPECT_EQ(raw_frame(), at_capture[k]) << "step to capture " << k;
-        EXPECT_EQ(fe.rewind.count, k);
-        EXPECT_EQ(SDL_GetQueuedAudioSize(fe.audio_device), 0u);
+        EXPECT_EQ(fe.rewind.count, std::max(k, 1));
+        EXPECT_EQ(fe.rewind.total, sum_of_sizes());
+        EXPECT_EQ(raw_frame(), k == 5 ? filler : at_capture[std::max(k, 1)]);
+        if (k == 5) {
+            EXPECT_EQ(picture(), at_capture[5]) << "the game was not touched";
+        }
+        EXPECT_EQ(queued(), 0u);
         EXPECT_EQ(fe.frame_accumulator_ms, 0.0);
         EXPECT_EQ(fe.frame_counter, frames);
     }
     EXPECT_LT(work_word(0x0C), game_frames) << "the game itself went back";
-    // One entry left: the game holds still, the sound is still cleared.
-    queue_sound();
-    fe.frame_accumulator_ms = 12.0;
-    rewind_step();
-    EXPECT_EQ(fe.rewind.count, 1);
-    EXPECT_EQ(raw_frame(), at_capture[1]);
-    EXPECT_EQ(SDL_GetQueuedAudioSize(fe.audio_device), 0u);
-    EXPECT_EQ(fe.frame_accumulator_ms, 0.0);
 }
 
-TEST_F(TalvexRewindTest, ADamagedEntryIsDroppedAndTheGameStaysWhereItWas) {
+// A capture's compression is spread by time over the frames up to the next
+// capture, so when it ends depends on the machine; but it is in the ring by
+// the fourth frame from its own, it holds its own frame's state, and a
+// rewind pass first finishes a capture still under way.
+TEST_F(TalvexRewindTest, ACaptureJoinsTheRingWithinFourFramesAndHoldsItsOwnFrame) {
     reset_rewind();
-    std::vector<std::vector<uint32_t>> at_capture;
-    for (int i = 0; i < 3; i++) {
-        steps(4);
-        at_capture.push_back(picture());
-    }
-    uint8_t* newest = fe.rewind.entries[(fe.rewind.head + 2) % 4096];
-    newest[8 + get_le32(newest + 4) - 1] ^= 0xFF;  // the stream's own checksum
-    std::fill(fe.raw_frame, fe.raw_frame + 320 * 240, 0x123456u);
-    queue_sound();
-    rewind_step();
-    EXPECT_EQ(fe.rewind.count, 2);
-    EXPECT_EQ(fe.rewind.total, sum_of_sizes());
-    EXPECT_EQ(fe.raw_frame[0], 0x123456u);
-    EXPECT_EQ(picture(), at_capture[2]) << "the game was not touched";
-    EXPECT_EQ(SDL_GetQueuedAudioSize(fe.audio_device), 0u);
-    rewind_step();
-    EXPECT_EQ(raw_frame(), at_capture[1]);
-}
-
-// The capture frame only takes the snapshot and compresses a quarter; the
-// entry joins the ring with the fourth quarter, three frames later, and
-// holds the capture frame's state. A rewind pass before that finishes it.
-TEST_F(TalvexRewindTest, ACaptureIsSpreadOverFourFramesAndHoldsItsOwnFrame) {
-    reset_rewind();
-    for (int i = 0; i < 4; i++) step_frame();
-    EXPECT_EQ(fe.rewind.count, 0) << "under way after the capture frame";
-    for (int i = 0; i < 3; i++) step_frame();
-    EXPECT_EQ(fe.rewind.count, 1) << "in the ring after the fourth quarter";
+    for (int i = 0; i < 7; i++) step_frame();
+    EXPECT_EQ(fe.rewind.count, 1) << "frame 4's capture, by its fourth frame";
     step_frame();
     std::vector<uint32_t> at_eight = picture();
-    for (int i = 0; i < 4; i++) step_frame();  // frame 8 in the ring, frame 12 under way
-    EXPECT_EQ(fe.rewind.count, 2);
-    rewind_step();  // settles frame 12's capture, restores it and drops it
+    for (int i = 0; i < 4; i++) step_frame();  // frame 12's capture taken, perhaps not yet compressed
+    rewind_step();                             // restores frame 12's capture and drops it
     EXPECT_EQ(fe.rewind.count, 2);
     rewind_step();
     EXPECT_EQ(raw_frame(), at_eight);
@@ -202,25 +184,17 @@ TEST_F(RewindTest, TheRingWrapsAt4096AndStepsBackAcrossTheSeam) {
     EXPECT_EQ(fe.rewind.total, sum_of_sizes());
 }
 
-TEST_F(RewindTest, TheSettingDecidesWhetherARingExists) {
+TEST_F(RewindTest, TheSettingDecidesWhetherARingExistsAndAResetEmptiesIt) {
     fe.settings.rewind = 0;
     reset_rewind();
     EXPECT_EQ(fe.rewind.entries, nullptr);
-    EXPECT_EQ(fe.rewind.capacity, 0);
     steps(8);
     EXPECT_EQ(fe.rewind.count, 0);
 
     fe.settings.rewind = 1;
     reset_rewind();
-    steps(400);
-    EXPECT_EQ(fe.rewind.count, 100);
-    double seconds = 0, megabytes = 0;
-    rewind_figures(&seconds, &megabytes);
-    char text[160];
-    snprintf(text, sizeof text, "%.1f s, %.1f MB", seconds, megabytes);
-    EXPECT_EQ(std::string(text).substr(0, 7), "6.7 s, ");
-    EXPECT_DOUBLE_EQ(megabytes, fe.rewind.total / 1048576.0);
-
+    steps(8);
+    EXPECT_EQ(fe.rewind.count, 2);
     fe.rewind.rewinding = 1;
     reset_rewind();
     EXPECT_EQ(fe.rewind.count + fe.rewind.head, 0);

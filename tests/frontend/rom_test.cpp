@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "tests/frontend/pads_and_probes.h"
 
@@ -26,6 +27,8 @@ int refusing_load(const char*, char* err, size_t errlen) {
     return 0;
 }
 
+const char PATH_TOO_LONG[] = "The file's path is longer than 2047 characters.";
+
 class RomTest : public PadTest {
 protected:
     void SetUp() override {
@@ -33,16 +36,14 @@ protected:
         load_calls = validate_calls = 0;
         fe.adapter.load = counting_load;
         fe.adapter.validate_rom = counting_validate;
+        bad = dir + "/bad.zip";
+        std::ofstream(bad) << "not a ROM";
     }
 
     std::string nvram_file(uint32_t fingerprint) {
         char name[64];
         snprintf(name, sizeof name, "/nvram/fakegame-%08X.nv", fingerprint);
         return dir + name;
-    }
-
-    void write_bytes(const std::string& path, size_t size, uint8_t value) {
-        std::ofstream(path, std::ios::binary) << std::string(size, (char)value);
     }
 
     // A path of exactly `length` characters inside the data folder, its
@@ -53,97 +54,81 @@ protected:
         if (make_folders) std::filesystem::create_directories(p);
         return p + std::string(length - p.size(), 'r');
     }
+
+    // Whether a ROM is loaded, the game runs and the fake game holds a ROM.
+    static std::tuple<int, int, int> game_state() { return {fe.rom_loaded, fe.running, fake_game.loaded}; }
+
+    std::string bad;  // a file that is not a ROM
 };
 
-TEST_F(RomTest, OpenedRomIsLoadedStoppedAndRemembered) {
-    std::string rom = make_fake_rom();
+TEST_F(RomTest, AnOpenedRomIsLoadedStoppedRememberedAndLogged) {
+    std::string rom = make_fake_rom("a.zip", 0xCAFE0001), missing = dir + "/missing.zip";
     fe.running = 1;
     fe.rom_message[0] = 'x';
     EXPECT_EQ(open_rom(rom.c_str()), 1);
-    EXPECT_EQ(fe.rom_loaded, 1);
-    EXPECT_EQ(fe.running, 0);
-    EXPECT_EQ(fake_game.loaded, 1);
+    EXPECT_EQ(game_state(), std::tuple(1, 0, 1));
     EXPECT_STREQ(fe.rom, rom.c_str());
     EXPECT_STREQ(fe.rom_message, "");
     EXPECT_EQ(fe.slot_list_stale, 1);
-    // Opening the remembered path itself.
-    EXPECT_EQ(open_rom(fe.rom), 1);
+    EXPECT_EQ(open_rom(fe.rom), 1) << "the remembered path itself";
     EXPECT_STREQ(fe.rom, rom.c_str());
+    EXPECT_EQ(open_rom(missing.c_str()), 0);
+    EXPECT_EQ(log_messages(), (std::vector<std::string>{"ROM loaded: " + rom + " (fingerprint CAFE0001)",
+                                                        "NVRAM restored from " + nvram_file(0xCAFE0001),
+                                                        "ROM loaded: " + rom + " (fingerprint CAFE0001)",
+                                                        "ROM " + missing + " rejected: cannot open the fake ROM"}));
 }
 
-TEST_F(RomTest, RejectedRomLeavesNoGameLoaded) {
-    std::string good = make_fake_rom();
-    std::string bad = dir + "/bad.zip";
-    std::ofstream(bad) << "not a ROM";
-    ASSERT_EQ(open_rom(good.c_str()), 1);
-    fe.running = 1;
-    EXPECT_EQ(open_rom(bad.c_str()), 0);
-    EXPECT_EQ(fe.rom_loaded, 0);
-    EXPECT_EQ(fe.running, 0);
-    EXPECT_EQ(fake_game.loaded, 0);
-    EXPECT_STREQ(fe.rom_message, "not a fake ROM");
-    EXPECT_STREQ(fe.rom, good.c_str());  // the setting keeps the last good archive
-}
-
-TEST_F(RomTest, EmptyPathUnloadsAndAsksForARom) {
-    std::string rom = make_fake_rom();
-    for (const char* empty : {"", (const char*)nullptr}) {
-        ASSERT_EQ(open_rom(rom.c_str()), 1);
-        EXPECT_EQ(open_rom(empty), 0);
-        EXPECT_EQ(fe.rom_loaded, 0);
-        EXPECT_EQ(fake_game.loaded, 0);
-        EXPECT_STREQ(fe.rom_message, "No ROM selected.");
-    }
-}
-
-TEST_F(RomTest, PathTooLongIsRefusedNotCut) {
-    std::string fits = long_path(2047), too_long = long_path(2048);
+TEST_F(RomTest, ARefusedRomLeavesNoGameLoadedAndTheLastGoodOneRemembered) {
+    std::string good = make_fake_rom(), fits = long_path(2047), too_long = long_path(2048);
     ASSERT_EQ(fits.size(), 2047u);
     ASSERT_EQ(too_long.size(), 2048u);
-    EXPECT_EQ(open_rom(too_long.c_str()), 0);
-    EXPECT_EQ(load_calls, 0);
-    EXPECT_STREQ(fe.rom_message, "The file's path is longer than 2047 characters.");
-    EXPECT_EQ(open_rom(fits.c_str()), 0);  // handed over whole; the file is not there
-    EXPECT_EQ(load_calls, 1);
-    EXPECT_STREQ(fe.rom_message, "cannot open the fake ROM");
-}
-
-TEST_F(RomTest, OpeningIsLogged) {
-    NEEDS_LOG();
-    std::string rom = make_fake_rom("a.zip", 0xCAFE0001);
-    std::string bad = dir + "/missing.zip";
-    open_rom(rom.c_str());
-    open_rom(bad.c_str());
-    std::vector<std::string> lines = log_messages();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "ROM loaded: " + rom + " (fingerprint CAFE0001)");
-    EXPECT_EQ(lines[1], "ROM " + bad + " rejected: cannot open the fake ROM");
-}
-
-TEST_F(RomTest, NvramFileOfTheRightSizeIsRestored) {
-    NEEDS_FILES();
-    bool log = logging_works();
-    std::string rom = make_fake_rom();
-    const struct { size_t size; int restored; } cases[] = {{8191, 0}, {8192, 1}, {8193, 0}};
+    const struct {
+        const char* what;
+        const char* path;
+        const char* message;
+        int loads;
+    } cases[] = {
+        {"not a ROM", bad.c_str(), "not a fake ROM", 1},
+        {"2,047 characters, handed over whole", fits.c_str(), "cannot open the fake ROM", 1},
+        {"2,048 characters, refused rather than cut", too_long.c_str(), PATH_TOO_LONG, 0},
+        {"empty", "", "No ROM selected.", 0},
+        {"null", nullptr, "No ROM selected.", 0},
+    };
     for (const auto& c : cases) {
-        open_rom("");  // the previous case's game saves its NVRAM and goes
-        write_bytes(nvram_file(0x12345678), c.size, 0x5A);
-        ASSERT_EQ(open_rom(rom.c_str()), 1);
-        EXPECT_EQ(fake_game.nvram[100], c.restored ? 0x5A : 0xFF) << c.size;
-        EXPECT_EQ(read_text(nvram_file(0x12345678)).size(), c.size);  // an ignored file stays until replaced
-        if (log) {
-            std::vector<std::string> lines = log_messages();
-            ASSERT_GE(lines.size(), 2u);
-            std::string expected = c.restored ? "NVRAM restored from " + nvram_file(0x12345678)
-                                              : "NVRAM file " + nvram_file(0x12345678) +
-                                                    " ignored (unexpected size " + std::to_string(c.size) + ")";
-            EXPECT_EQ(lines[lines.size() - 2], expected);
-        }
+        ASSERT_EQ(open_rom(good.c_str()), 1);
+        fe.running = 1;
+        load_calls = 0;
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(open_rom(c.path), 0);
+        EXPECT_EQ(game_state(), std::tuple(0, 0, 0));
+        EXPECT_STREQ(fe.rom_message, c.message);
+        EXPECT_STREQ(fe.rom, good.c_str());
+        EXPECT_EQ(load_calls, c.loads);
     }
 }
 
-TEST_F(RomTest, OldGameNvramIsSavedUnderItsOwnNameBeforeTheSwitch) {
-    NEEDS_FILES();
+TEST_F(RomTest, AnNvramFileOfTheRightSizeIsRestored) {
+    std::string rom = make_fake_rom(), file = nvram_file(0x12345678);
+    const struct {
+        size_t size;
+        int restored;
+    } cases[] = {{8191, 0}, {8192, 1}, {8193, 0}};
+    for (const auto& c : cases) {
+        open_rom("");  // the previous case's game saves its NVRAM and goes
+        std::ofstream(file, std::ios::binary) << std::string(c.size, '\x5A');
+        ASSERT_EQ(open_rom(rom.c_str()), 1);
+        EXPECT_EQ(fake_game.nvram[100], c.restored ? 0x5A : 0xFF) << c.size;
+        EXPECT_EQ(read_text(file).size(), c.size) << "an ignored file stays until replaced";
+        std::vector<std::string> lines = log_messages();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[lines.size() - 2],
+                  c.restored ? "NVRAM restored from " + file
+                             : "NVRAM file " + file + " ignored (unexpected size " + std::to_string(c.size) + ")");
+    }
+}
+
+TEST_F(RomTest, TheOldGamesNvramIsSavedUnderItsOwnNameBeforeTheSwitch) {
     std::string first = make_fake_rom("first.zip", 0x11111111), second = make_fake_rom("second.zip", 0x22222222);
     ASSERT_EQ(open_rom(first.c_str()), 1);
     fake_game.nvram[0] = 0x42;
@@ -151,7 +136,7 @@ TEST_F(RomTest, OldGameNvramIsSavedUnderItsOwnNameBeforeTheSwitch) {
     std::string saved = read_text(nvram_file(0x11111111));
     ASSERT_EQ(saved.size(), 8192u);
     EXPECT_EQ((uint8_t)saved[0], 0x42);
-    EXPECT_FALSE(is_regular_file(nvram_file(0x22222222).c_str()));  // nothing to restore, nothing made up
+    EXPECT_FALSE(is_regular_file(nvram_file(0x22222222).c_str())) << "nothing to restore, nothing made up";
     EXPECT_EQ(fake_game.nvram[0], 0xFF);
     // Back to the first revision: its own NVRAM returns.
     ASSERT_EQ(open_rom(first.c_str()), 1);
@@ -159,7 +144,7 @@ TEST_F(RomTest, OldGameNvramIsSavedUnderItsOwnNameBeforeTheSwitch) {
     EXPECT_TRUE(is_regular_file(nvram_file(0x22222222).c_str()));
 }
 
-TEST_F(RomTest, EmptyNvramOperationsAreLeftAlone) {
+TEST_F(RomTest, MissingNvramOperationsAreLeftAloneAndWithoutTheDirtyTestTheFileIsWrittenOnce) {
     std::string rom = make_fake_rom();
     fe.adapter.unload = nullptr;
     fe.adapter.load_nvram = nullptr;
@@ -168,85 +153,68 @@ TEST_F(RomTest, EmptyNvramOperationsAreLeftAlone) {
     EXPECT_EQ(flush_nvram(), 0);
     EXPECT_EQ(open_rom(""), 0);
     EXPECT_EQ(fe.rom_loaded, 0);
-}
 
-TEST_F(RomTest, WithoutTheDirtyTestTheFileIsWrittenOnce) {
-    NEEDS_FILES();
-    std::string rom = make_fake_rom();
+    fe.adapter = fake_adapter();
     fe.adapter.nvram_dirty = nullptr;
     fe.adapter.rom_fingerprint = nullptr;
     ASSERT_EQ(open_rom(rom.c_str()), 1);
     EXPECT_EQ(flush_nvram(), 1);
-    std::string file = nvram_file(0);
-    EXPECT_TRUE(is_regular_file(file.c_str()));
+    ASSERT_TRUE(is_regular_file(nvram_file(0).c_str()));
     fake_game.nvram[0] = 1;
     EXPECT_EQ(flush_nvram(), 0);
-    EXPECT_EQ((uint8_t)read_text(file)[0], 0xFF);
+    EXPECT_EQ((uint8_t)read_text(nvram_file(0))[0], 0xFF);
 }
 
-TEST_F(RomTest, NvramWriteIntoAFolderFailsAndKeepsTrying) {
-    NEEDS_FILES();
-    std::string rom = make_fake_rom();
-    ASSERT_EQ(open_rom(rom.c_str()), 1);
-    ASSERT_EQ(mkdir(nvram_file(0x12345678).c_str(), 0755), 0);  // a folder where the file belongs
-    EXPECT_EQ(flush_nvram(), 0);
-    EXPECT_EQ(flush_nvram(), 0);
-    rmdir(nvram_file(0x12345678).c_str());
-    EXPECT_EQ(flush_nvram(), 1);
-    EXPECT_EQ(read_text(nvram_file(0x12345678)).size(), 8192u);
-}
-
-TEST_F(RomTest, UnusableChoiceShowsWhyAndTheGameGoesOn) {
-    NEEDS_FILES();
+TEST_F(RomTest, AChoiceWhileAGameRunsAsksFirstOrSaysWhyNotAndTheGameGoesOn) {
     load_fake_game_running();
-    std::string bad = dir + "/bad.zip";
-    std::ofstream(bad) << "not a ROM";
     load_calls = 0;
-    choose_rom(bad.c_str());
-    EXPECT_STREQ(fe.message_title, "ROM not usable");
-    EXPECT_STREQ(fe.message_text, "bad.zip\n\nnot a fake ROM\n\nExpected: fake.zip (standard set, unmodified).");
-    EXPECT_EQ(fe.running, 1);
-    EXPECT_EQ(fake_game.loaded, 1);
-    EXPECT_EQ(load_calls, 0);
-}
+    std::string too_long = long_path(2048);
+    const struct {
+        const char* path;
+        std::string message;
+        int validations;
+    } refused[] = {
+        {bad.c_str(), "bad.zip\n\nnot a fake ROM\n\nExpected: fake.zip (standard set, unmodified).", 1},
+        {too_long.c_str(),
+         std::string(path_basename(too_long.c_str())) + "\n\n" + PATH_TOO_LONG +
+             "\n\nExpected: fake.zip (standard set, unmodified).",
+         0},
+    };
+    for (const auto& r : refused) {
+        validate_calls = 0;
+        choose_rom(r.path);
+        EXPECT_STREQ(fe.message_title, "ROM not usable");
+        EXPECT_EQ(std::string(fe.message_text), r.message);
+        EXPECT_EQ(top_screen(), SCREEN_MESSAGE);
+        EXPECT_EQ(validate_calls, r.validations);
+    }
 
-TEST_F(RomTest, ChoiceWhileRunningAsksAndKeepsThePathApart) {
-    NEEDS_FILES();
-    load_fake_game_running();
-    fe.menu_open = 1;
-    push_screen(SCREEN_ROM_SELECTION);
-    snprintf(fe.message_text, sizeof fe.message_text, "earlier message");
     std::string other = make_fake_rom("other.zip", 0x0BADF00D);
-    load_calls = 0;
     choose_rom(other.c_str());
     EXPECT_STREQ(fe.confirm_text, "Switch to other.zip? The current game will end.");
     EXPECT_EQ(fe.confirm_action, CONFIRM_SWITCH_ROM);
-    EXPECT_EQ(fe.confirm_value, 0);
     EXPECT_EQ(top_screen(), SCREEN_CONFIRM);
     EXPECT_STREQ(fe.pending_rom_path, other.c_str());
-    EXPECT_STREQ(fe.message_text, "earlier message");
-    EXPECT_EQ(fe.running, 1);
+    EXPECT_EQ(std::string(fe.message_text), refused[1].message) << "the path is kept apart from the message";
+    EXPECT_EQ(game_state(), std::tuple(1, 1, 1));
     EXPECT_EQ(fake_game.fingerprint, 0x12345678u);
     EXPECT_EQ(load_calls, 0);
 
     // A path at the buffer's limit is kept whole.
     std::string limit = long_path(2047, true);
     write_fake_rom(limit, 7);
-    ASSERT_TRUE(is_regular_file(limit.c_str()));
     choose_rom(limit.c_str());
     EXPECT_STREQ(fe.pending_rom_path, limit.c_str());
 }
 
-TEST_F(RomTest, ChoiceWithNoGameRunningOpensItAndLeavesTheBrowser) {
-    NEEDS_FILES();
+TEST_F(RomTest, AChoiceWithNoGameRunningOpensItAndLeavesTheBrowser) {
     fe.menu_open = 1;
     push_screen(SCREEN_MAIN);
     push_screen(SCREEN_ROM_SELECTION);
     fe.menu.highlight_y = 20.0f;
     std::string rom = make_fake_rom("mine.zip");
     choose_rom(rom.c_str());
-    EXPECT_EQ(fe.rom_loaded, 1);
-    EXPECT_EQ(fe.running, 0);
+    EXPECT_EQ(game_state(), std::tuple(1, 0, 1));
     EXPECT_STREQ(fe.rom, rom.c_str());
     EXPECT_STREQ(fe.toast_text, "ROM ready: mine.zip");
     EXPECT_EQ(fe.screen_depth, 1);
@@ -259,21 +227,6 @@ TEST_F(RomTest, ChoiceWithNoGameRunningOpensItAndLeavesTheBrowser) {
     EXPECT_STREQ(fe.message_text, "The archive vanished.");
     EXPECT_EQ(fe.screen_depth, 2);
     EXPECT_EQ(top_screen(), SCREEN_MESSAGE);
-}
-
-TEST_F(RomTest, ChoiceWithAPathTooLongIsRefused) {
-    NEEDS_FILES();
-    load_fake_game_running();
-    std::string too_long = long_path(2048);
-    choose_rom(too_long.c_str());
-    EXPECT_EQ(validate_calls, 0);
-    EXPECT_STREQ(fe.message_title, "ROM not usable");
-    EXPECT_EQ(std::string(fe.message_text),
-              std::string(path_basename(too_long.c_str())) +
-                  "\n\nThe file's path is longer than 2047 characters.\n\nExpected: fake.zip (standard set, "
-                  "unmodified).");
-    EXPECT_EQ(top_screen(), SCREEN_MESSAGE);
-    EXPECT_EQ(fe.running, 1);
 }
 
 }  // namespace
