@@ -1,136 +1,101 @@
-// The Gadgets list and the gadget editor: rows, their changes, the
-// settings written on Back, and placements edited by hand in the file.
+// The Gadgets list and the gadget editor: rows, their changes, placements
+// edited by hand in the file, and the settings written on Back.
 #include <climits>
 
 #include "tests/menus/menu_fixture.h"
 
 namespace {
 
-enum EditorRow { E_ENABLED, E_POSITION, E_SIZE, E_OFFSET_X, E_OFFSET_Y };
+constexpr int LIST = SCREEN_GADGETS, EDITOR = SCREEN_GADGET_EDITOR;
 
 int text_gadget(char* out, size_t size) { return snprintf(out, size, "x") > 0; }
 const AdapterGadget TWO_GADGETS[2] = {{"score", "Score", text_gadget}, {"lives", "Lives", text_gadget}};
 
-class GadgetScreenTest : public MenuTest {
-protected:
-    GadgetPlacement& placement(int g) { return fe.settings.gadgets[g]; }
-
-    void edit(int g) {
-        open({SCREEN_PAUSE, SCREEN_GADGETS});
-        select_row(SCREEN_GADGETS, g);
-        ASSERT_EQ(top_screen(), SCREEN_GADGET_EDITOR);
-    }
-};
+using GadgetScreenTest = MenuTest;
 
 TEST_F(GadgetScreenTest, ListTogglesWithArrowsAndSavesOnBack) {
-    open({SCREEN_PAUSE, SCREEN_GADGETS});
-    press_right(SCREEN_GADGETS, GADGET_FPS);
-    EXPECT_EQ(placement(GADGET_FPS).enabled, 1);
-    press_left(SCREEN_GADGETS, GADGET_FRAME_TIME);
-    EXPECT_EQ(placement(GADGET_FRAME_TIME).enabled, 1);
-    press_left(SCREEN_GADGETS, GADGET_FRAME_TIME);
-    EXPECT_EQ(placement(GADGET_FRAME_TIME).enabled, 0);
-    EXPECT_FALSE(settings_written()) << "never on each change";
-    EXPECT_EQ(help_of(SCREEN_GADGETS, GADGET_FPS), "");
-    EXPECT_EQ(help_of(SCREEN_GADGETS, GADGET_INPUT_DISPLAY), "Shows the inputs sent to the board each frame.");
-    press_back();
+    open({SCREEN_PAUSE, LIST});
+    press_at(LIST, GADGET_FPS, &MenuInput::right);
+    EXPECT_EQ(fe.settings.gadgets[GADGET_FPS].enabled, 1);
+    press_at(LIST, GADGET_FRAME_TIME, &MenuInput::left);
+    EXPECT_EQ(fe.settings.gadgets[GADGET_FRAME_TIME].enabled, 1);
+    press_at(LIST, GADGET_FRAME_TIME, &MenuInput::left);
+    EXPECT_EQ(fe.settings.gadgets[GADGET_FRAME_TIME].enabled, 0);
+    EXPECT_EQ(help_of(LIST, GADGET_FPS), "");
+    EXPECT_EQ(help_of(LIST, GADGET_INPUT_DISPLAY), "Shows the inputs sent to the board each frame.");
+    expect_back_writes({"fps = 1,1,1,0,0", "frame_time = 0,0,1,0,0"});
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_PAUSE});
-    std::string ini = read_text(settings_file());
-    EXPECT_NE(ini.find("fps = 1,1,1,0,0"), std::string::npos);
-    EXPECT_NE(ini.find("frame_time = 0,0,1,0,0"), std::string::npos);
 }
 
-TEST_F(GadgetScreenTest, EditorCyclesPositionAndSizeBothWays) {
-    edit(GADGET_INPUT_DISPLAY);
-    EXPECT_EQ(fe.gadget_edit_index, GADGET_INPUT_DISPLAY);
-    placement(GADGET_INPUT_DISPLAY).position = 0;
-    press_left(SCREEN_GADGET_EDITOR, E_POSITION);
-    EXPECT_EQ(placement(GADGET_INPUT_DISPLAY).position, 5) << "Top left, Left: Bottom centre";
-    select_row(SCREEN_GADGET_EDITOR, E_POSITION);
-    EXPECT_EQ(placement(GADGET_INPUT_DISPLAY).position, 0) << "activation steps forward";
-    placement(GADGET_INPUT_DISPLAY).size = 2;
-    press_right(SCREEN_GADGET_EDITOR, E_SIZE);
-    EXPECT_EQ(placement(GADGET_INPUT_DISPLAY).size, 0);
-    press_left(SCREEN_GADGET_EDITOR, E_SIZE);
-    EXPECT_EQ(placement(GADGET_INPUT_DISPLAY).size, 2);
-    press_left(SCREEN_GADGET_EDITOR, E_ENABLED);
-    EXPECT_EQ(placement(GADGET_INPUT_DISPLAY).enabled, 1) << "any change inverts";
-    select_row(SCREEN_GADGET_EDITOR, E_ENABLED);
-    EXPECT_EQ(placement(GADGET_INPUT_DISPLAY).enabled, 0);
-    EXPECT_FALSE(settings_written());
-    press_back();
-    EXPECT_EQ(stack(), (std::vector<int>{SCREEN_PAUSE, SCREEN_GADGETS}));
-    EXPECT_NE(read_text(settings_file()).find("input_display = 0,0,2,0,0"), std::string::npos);
-}
-
-TEST_F(GadgetScreenTest, OffsetsStepByEightWithinTheirLimits) {
-    edit(GADGET_FPS);
-    GadgetPlacement& p = placement(GADGET_FPS);
-    EXPECT_EQ(help_of(SCREEN_GADGET_EDITOR, E_OFFSET_X), "Fine horizontal adjustment in UI pixels.");
-    EXPECT_EQ(help_of(SCREEN_GADGET_EDITOR, E_OFFSET_Y), "");
-    p.offset_x = 388;
-    select_row(SCREEN_GADGET_EDITOR, E_OFFSET_X);
-    EXPECT_EQ(p.offset_x, 396);
-    select_row(SCREEN_GADGET_EDITOR, E_OFFSET_X);
-    EXPECT_EQ(p.offset_x, 400);
-    select_row(SCREEN_GADGET_EDITOR, E_OFFSET_X);
-    EXPECT_EQ(p.offset_x, 400);
-    p.offset_x = -400;
-    press_left(SCREEN_GADGET_EDITOR, E_OFFSET_X);
-    EXPECT_EQ(p.offset_x, -400);
-    p.offset_y = 296;
-    press_right(SCREEN_GADGET_EDITOR, E_OFFSET_Y);
-    EXPECT_EQ(p.offset_y, 300);
-    p.offset_y = -296;
-    press_left(SCREEN_GADGET_EDITOR, E_OFFSET_Y);
-    EXPECT_EQ(p.offset_y, -300);
-}
-
-// Values that never came from the editor: shown and stepped from their
-// place in range, never used as a raw table index or overflowed.
-TEST_F(GadgetScreenTest, HandEditedPlacementsComeBackIntoRange) {
-    GadgetPlacement& p = placement(GADGET_FRAME_TIME);
+// Position and size cycle both ways, Enabled flips on any change, offsets
+// step by 8 within +-400 and +-300; values a hand-edited file left out of
+// range are shown and stepped from their place in range.
+TEST_F(GadgetScreenTest, EditorChangesEachPlacementWithinItsRange) {
+    GadgetPlacement& p = fe.settings.gadgets[GADGET_INPUT_DISPLAY];
     p = GadgetPlacement{5, -7, -1, INT_MAX, INT_MIN};
-    open({SCREEN_PAUSE, SCREEN_GADGETS});
-    pass();
-    edit(GADGET_FRAME_TIME);
-    press_right(SCREEN_GADGET_EDITOR, E_POSITION);
-    EXPECT_EQ(p.position, 0) << "-7 shows as Bottom centre; one on is Top left";
-    press_right(SCREEN_GADGET_EDITOR, E_SIZE);
-    EXPECT_EQ(p.size, 0) << "-1 shows as Large; one on is Small";
-    press_right(SCREEN_GADGET_EDITOR, E_OFFSET_X);
-    EXPECT_EQ(p.offset_x, 400);
-    press_left(SCREEN_GADGET_EDITOR, E_OFFSET_Y);
-    EXPECT_EQ(p.offset_y, -300);
-    p.position = INT_MAX;
-    press_right(SCREEN_GADGET_EDITOR, E_POSITION);
-    EXPECT_EQ(p.position, (INT_MAX % 6 + 1) % 6);
-    select_row(SCREEN_GADGET_EDITOR, E_ENABLED);
-    EXPECT_EQ(p.enabled, 0);
+    open({SCREEN_PAUSE, LIST});
+    pass();  // the list shows the odd position too
+    select_row(LIST, GADGET_INPUT_DISPLAY);
+    ASSERT_EQ(top_screen(), EDITOR);
+    EXPECT_EQ(fe.gadget_edit_index, GADGET_INPUT_DISPLAY);
+    enum { ENABLED, POSITION, SIZE, OFFSET_X, OFFSET_Y };
+    const struct {
+        int row;
+        int32_t GadgetPlacement::*field;
+        int from;
+        int32_t MenuInput::*key;
+        int to;
+    } steps[] = {
+        {POSITION, &GadgetPlacement::position, -7, RIGHT, 0},  // -7 shows as Bottom centre
+        {SIZE, &GadgetPlacement::size, -1, RIGHT, 0},          // -1 shows as Large
+        {OFFSET_X, &GadgetPlacement::offset_x, INT_MAX, RIGHT, 400},
+        {OFFSET_Y, &GadgetPlacement::offset_y, INT_MIN, LEFT, -300},
+        {POSITION, &GadgetPlacement::position, INT_MAX, RIGHT, (INT_MAX % 6 + 1) % 6},
+        {POSITION, &GadgetPlacement::position, 0, LEFT, 5},
+        {POSITION, &GadgetPlacement::position, 5, SELECT, 0},
+        {SIZE, &GadgetPlacement::size, 2, RIGHT, 0},
+        {SIZE, &GadgetPlacement::size, 0, LEFT, 2},
+        {ENABLED, &GadgetPlacement::enabled, 5, SELECT, 0},
+        {ENABLED, &GadgetPlacement::enabled, 0, LEFT, 1},
+        {OFFSET_X, &GadgetPlacement::offset_x, 388, SELECT, 396},
+        {OFFSET_X, &GadgetPlacement::offset_x, 396, SELECT, 400},
+        {OFFSET_X, &GadgetPlacement::offset_x, -400, LEFT, -400},
+        {OFFSET_Y, &GadgetPlacement::offset_y, 296, RIGHT, 300},
+        {OFFSET_Y, &GadgetPlacement::offset_y, -296, LEFT, -300},
+    };
+    for (const auto& s : steps) {
+        p.*s.field = s.from;
+        press_at(EDITOR, s.row, s.key);
+        EXPECT_EQ(p.*s.field, s.to) << "row " << s.row << " from " << s.from;
+    }
+    EXPECT_EQ(help_of(EDITOR, OFFSET_X), "Fine horizontal adjustment in UI pixels.");
+    EXPECT_EQ(help_of(EDITOR, OFFSET_Y), "");
+    p = GadgetPlacement{0, 0, 2, 0, 0};
+    expect_back_writes({"input_display = 0,0,2,0,0"});
+    EXPECT_EQ(stack(), (std::vector<int>{SCREEN_PAUSE, LIST}));
 }
 
 TEST_F(GadgetScreenTest, TheListFollowsTheGamesGadgetCount) {
-    open({SCREEN_PAUSE, SCREEN_GADGETS});
+    open({SCREEN_PAUSE, LIST});
     fe.adapter.gadget_count = -1;
-    EXPECT_EQ(row_count(SCREEN_GADGETS), 2);
+    EXPECT_EQ(row_count(LIST), 2);
     fe.adapter.gadgets = TWO_GADGETS;
     fe.adapter.gadget_count = 2;
-    EXPECT_EQ(row_count(SCREEN_GADGETS), 5);
-    EXPECT_EQ(help_of(SCREEN_GADGETS, 4), "Read from the game's verified RAM layout.");
-    select_row(SCREEN_GADGETS, 4);
+    EXPECT_EQ(row_count(LIST), 5);
+    EXPECT_EQ(help_of(LIST, 4), "Read from the game's verified RAM layout.");
+    select_row(LIST, 4);
+    EXPECT_EQ(top_screen(), EDITOR);
     EXPECT_EQ(fe.gadget_edit_index, 4);
-    EXPECT_EQ(top_screen(), SCREEN_GADGET_EDITOR);
 
     fe.adapter.gadget_count = -3;  // none at all: a list without rows
-    open({SCREEN_PAUSE, SCREEN_GADGETS});
-    fe.menu.cursor[SCREEN_GADGETS] = 0;
-    fe.menu_input.select = fe.menu_input.up = 1;
+    open({SCREEN_PAUSE, LIST});
+    fe.menu_input.up = 1;
+    select_row(LIST, 0);
+    EXPECT_EQ(top_screen(), LIST);
+    EXPECT_EQ(fe.menu.cursor[LIST], 0);
+    open({SCREEN_PAUSE, LIST, EDITOR});
     pass();
-    EXPECT_EQ(top_screen(), SCREEN_GADGETS);
-    EXPECT_EQ(fe.menu.cursor[SCREEN_GADGETS], 0);
-    open({SCREEN_PAUSE, SCREEN_GADGETS, SCREEN_GADGET_EDITOR});
-    pass();
-    EXPECT_EQ(top_screen(), SCREEN_GADGETS) << "an editor for a gadget not in use closes";
+    EXPECT_EQ(top_screen(), LIST) << "an editor for a gadget not in use closes";
 }
 
 }  // namespace

@@ -1,17 +1,16 @@
 // The Gameplay screen: one row per DIP switch over the settings' DIP words,
-// choices that wrap both ways, only the switch's own bits written, the
-// edge cases of odd tables, Restore Defaults and the restart row.
-#include "tests/menus/screen_test_util.h"
+// choices that wrap both ways with only the switch's own bits written, odd
+// tables, Restore Defaults and the restart row.
+#include "tests/menus/menu_fixture.h"
 
 namespace {
 
-// A table with the awkward cases: a switch sharing word 0 with the fake
-// game's, a choice with bits outside its mask, two choices of one value,
-// a switch with no choices, one with more than 20, and switches whose
-// word the settings do not keep.
+// A table with the awkward cases: a choice with bits outside its mask, two
+// choices of one value, a switch with no choices, one with more than 20,
+// and switches whose word the settings do not keep.
 AdapterDipSwitch odd_dips[7];
 
-void make_odd_dips() {
+void use_odd_dips() {
     odd_dips[0] = {"coins", "Coinage", 0, 0x0600, 0x0400, 3, {}};
     odd_dips[0].choices[0] = {"1 coin", 0x0000};
     odd_dips[0].choices[1] = {"2 coins", 0xF4FF};  // only 0x0400 is the switch's
@@ -23,112 +22,77 @@ void make_odd_dips() {
     odd_dips[4] = {"far", "Word Two", 1, 0x0001, 0x0001, 2, {{"Off", 1}, {"On", 0}}};
     odd_dips[5] = {"neg", "Word Minus", -1, 0x0001, 0x0001, 2, {{"Off", 1}, {"On", 0}}};
     odd_dips[6] = {"room", "Word Five", 5, 0x0001, 0x0001, 2, {{"Off", 1}, {"On", 0}}};
+    fe.adapter.dips = odd_dips;
+    fe.adapter.dip_count = 7;
+    fe.adapter.dsw_count = 1;
 }
 
-class GameplayScreenTest : public ScreenTest {
+class GameplayScreenTest : public MenuTest {
 protected:
     void SetUp() override {
-        ScreenTest::SetUp();
-        open(SCREEN_GAMEPLAY, draw_gameplay_screen);
+        MenuTest::SetUp();
+        show(SCREEN_GAMEPLAY);
     }
-
-    void use_odd_dips() {
-        make_odd_dips();
-        fe.adapter.dips = odd_dips;
-        fe.adapter.dip_count = 7;
-        fe.adapter.dsw_count = 1;
-        fe.settings.dsw[0] = 0xFFFF;
-        pass();
+    // The first DIP word put at `from`, one key on the labelled row; the
+    // whole word is then `to`.
+    void expect_word(const char* label, uint16_t from, int32_t MenuInput::*key, uint16_t to) {
+        fe.settings.dsw[0] = from;
+        press(label, key);
+        EXPECT_EQ(fe.settings.dsw[0], to) << label << " from " << from;
     }
 };
 
 TEST_F(GameplayScreenTest, RowsFromTheDipTableAndTheRestartRowOnlyWhileRunning) {
-    EXPECT_EQ(labels(), (std::vector<std::string>{"Flip Screen", "Lives", "Restore Defaults"}));
     // Defaults: flip bit set ("Off"), lives 0x20 ("3").
-    EXPECT_EQ(row("Flip Screen").value, "Off");
-    EXPECT_EQ(row("Lives").value, "3");
-    EXPECT_EQ(row("Lives").help, "");
-    EXPECT_FALSE(row("Restore Defaults").has_value);
+    expect_rows({{"Flip Screen", "Off", ""}, {"Lives", "3", ""}, {"Restore Defaults", "", ""}});
+    fe.settings.dsw[0] = 0xFFCD;
+    pass();
+    EXPECT_EQ(row("Flip Screen").value, "On");
+    EXPECT_EQ(row("Lives").value, "1");
+    fe.settings.dsw[0] = 0xFFFF;
+    pass();
+    EXPECT_EQ(row("Lives").value, "1") << "bits that match no choice show the first";
 
     load_fake_game_running();
     pass();
     EXPECT_EQ(labels().back(), "Restart Now to Apply");
     enter("Restart Now to Apply");
-    expect_confirm(CONFIRM_RESTART, 0,
-                   "Restart the game with the new switch settings? Unsaved progress will be lost.");
+    expect_confirm(CONFIRM_RESTART, 0, "Restart the game with the new switch settings? Unsaved progress will be lost.");
 }
 
 TEST_F(GameplayScreenTest, ChoicesWrapBothWaysAndOnlyTheMasksBitsChange) {
-    uint16_t others = fe.settings.dsw[0] & ~0x32;
-    right("Lives");
-    EXPECT_EQ(fe.settings.dsw[0] & 0x30, 0x00);  // from 3 (the last) to 1
-    left("Lives");
-    EXPECT_EQ(fe.settings.dsw[0] & 0x30, 0x20);
-    enter("Lives");
-    EXPECT_EQ(fe.settings.dsw[0] & 0x30, 0x00);
-    enter("Flip Screen");
-    EXPECT_EQ(fe.settings.dsw[0] & 0x02, 0x00);
-    pass();
-    EXPECT_EQ(row("Flip Screen").value, "On");
-    EXPECT_EQ(row("Lives").value, "1");
-    EXPECT_EQ(fe.settings.dsw[0] & ~0x32, others);
-
-    // Bits that match no choice show the first; a change counts from it.
-    fe.settings.dsw[0] |= 0x30;
-    pass();
-    EXPECT_EQ(row("Lives").value, "1");
-    right("Lives");
-    EXPECT_EQ(fe.settings.dsw[0] & 0x30, 0x10);
-    fe.settings.dsw[0] |= 0x30;
-    left("Lives");
-    EXPECT_EQ(fe.settings.dsw[0] & 0x30, 0x20);
+    expect_word("Lives", 0xFFEF, RIGHT, 0xFFCF);  // from 3, the last, to 1
+    expect_word("Lives", 0xFFCF, LEFT, 0xFFEF);
+    expect_word("Lives", 0xFFEF, SELECT, 0xFFCF);
+    expect_word("Flip Screen", 0xFFCF, SELECT, 0xFFCD);
+    expect_word("Lives", 0xFFFF, RIGHT, 0xFFDF);  // no choice matches: a change counts from the first
+    expect_word("Lives", 0xFFFF, LEFT, 0xFFEF);
 }
 
 TEST_F(GameplayScreenTest, OddTablesAreHandledSafely) {
     use_odd_dips();
-    // Switches on words the settings do not keep have no row.
-    EXPECT_EQ(labels(), (std::vector<std::string>{"Coinage", "Same Value", "No Choices", "Many", "Restore Defaults"}));
-
-    // A choice's bits outside the switch's mask are never written.
-    fe.settings.dsw[0] = 0x0000;
-    right("Coinage");
-    EXPECT_EQ(fe.settings.dsw[0], 0x0400);
-    pass();
-    EXPECT_EQ(row("Coinage").value, "2 coins");
-
-    // Of two choices with one value the later is shown.
     fe.settings.dsw[0] = 0x0001;
     pass();
-    EXPECT_EQ(row("Same Value").value, "Second");
-
-    // A switch without choices reads "?" and is left alone.
-    fe.settings.dsw[0] = 0x0020;
-    pass();
+    // Switches on words the settings do not keep have no row.
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Coinage", "Same Value", "No Choices", "Many", "Restore Defaults"}));
+    EXPECT_EQ(row("Same Value").value, "Second") << "of two choices with one value the later";
     EXPECT_EQ(row("No Choices").value, "?");
-    enter("No Choices");
-    right("No Choices");
-    EXPECT_EQ(fe.settings.dsw[0], 0x0020);
-
-    // A count above 20 is capped: Left from the first goes to the 20th.
-    fe.settings.dsw[0] = 0x0000;
-    left("Many");
-    EXPECT_EQ(fe.settings.dsw[0], 19 << 11);
-    right("Many");
-    EXPECT_EQ(fe.settings.dsw[0], 0x0000);
+    expect_word("Coinage", 0x0000, RIGHT, 0x0400);  // a choice's bits outside the mask are never written
+    pass();
+    EXPECT_EQ(row("Coinage").value, "2 coins");
+    expect_word("No Choices", 0x0020, SELECT, 0x0020);  // left alone
+    expect_word("No Choices", 0x0020, RIGHT, 0x0020);
+    expect_word("Many", 0x0000, LEFT, 19 << 11);  // capped at 20: Left from the first goes to the 20th
+    expect_word("Many", 19 << 11, RIGHT, 0x0000);
 }
 
 TEST_F(GameplayScreenTest, RestoreDefaultsSetsOnlyTheSwitchesBitsAndBackWritesTheFile) {
-    fe.settings.dsw[0] = 0x0000;
-    enter("Restore Defaults");
-    EXPECT_EQ(fe.settings.dsw[0], 0x0022);
-    enter("Flip Screen");
+    expect_word("Restore Defaults", 0x0000, SELECT, 0x0022);
+    expect_word("Flip Screen", 0x0022, SELECT, 0x0020);
     expect_back_writes({"dsw1 = 0x0020"});
-
     use_odd_dips();
-    fe.settings.dsw[0] = 0x0000;
     fe.screen_depth = 2;
-    enter("Restore Defaults");
-    EXPECT_EQ(fe.settings.dsw[0], 0x0400 | 0x0001 | 0x0010);
+    expect_word("Restore Defaults", 0x0000, SELECT, 0x0400 | 0x0001 | 0x0010);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The main and pause menus: their rows with and without a game, a ROM and
-// save states, where each row leads, Back, and what the main menu draws
-// beside its rows.
+// save states, where each row leads, the questions they ask, Back, and what
+// the main menu draws beside its rows.
 #include <vector>
 
 #include "tests/menus/menu_fixture.h"
@@ -9,6 +9,7 @@ namespace {
 
 constexpr int U = 100;
 
+// clang-format off
 // Rows of the main menu with a game running and save states on.
 enum RunningRow {
     R_RESUME, R_NEW_GAME, R_CONTINUE, R_LOAD, R_SAVE, R_ROM, R_DISPLAY, R_AUDIO, R_CONTROLS, R_GAMEPLAY, R_GADGETS,
@@ -19,29 +20,29 @@ enum PauseRow {
     P_RESUME, P_RESTART, P_SAVE, P_LOAD, P_DISPLAY, P_AUDIO, P_CONTROLS, P_GADGETS, P_EXTRAS, P_MAIN_MENU, P_EXIT,
     PAUSE_ROWS
 };
+// clang-format on
 
-class MainMenuTest : public MenuTest {
-protected:
-    void expect_confirm(int action, const char* text) { MenuTest::expect_confirm(action, 0, text); }
+// The preview box beside the rows on the test output: from W/2, 592 x 710
+// below 140/100 u, a 4:3 box of 592 x 444.
+constexpr int BOX_X = 640, BOX_Y = 140 + (710 - 444) / 2, BOX_W = 592, BOX_H = 444;
 
-    // A game texture of two halves: red on the left, blue on the right.
-    void paint_game_texture() {
-        std::vector<uint32_t> pixels((size_t)FAKE_WIDTH * FAKE_HEIGHT);
-        for (int y = 0; y < FAKE_HEIGHT; y++)
-            for (int x = 0; x < FAKE_WIDTH; x++)
-                pixels[y * FAKE_WIDTH + x] = x < FAKE_WIDTH / 2 ? 0xFFFF0000 : 0xFF0000FF;
-        SDL_UpdateTexture(fe.game_texture, nullptr, pixels.data(), FAKE_WIDTH * 4);
-        SDL_SetTextureColorMod(fe.game_texture, 90, 90, 100);  // dimmed as under a menu
-    }
-};
+using MainMenuTest = MenuTest;
 
 // Rows that are absent, not disabled, shift the indices of the rows after.
-TEST_F(MainMenuTest, RowsFollowTheGameTheRomAndSaveStates) {
+TEST_F(MainMenuTest, RowsFollowTheGameTheRomAndSaveStatesAndDisabledOnesDoNothing) {
     open({SCREEN_MAIN});
     EXPECT_EQ(row_count(SCREEN_MAIN), RUNNING_ROWS - 2) << "no Resume, no Save State";
+    fe.state_slots[0].exists = fe.state_slots[0].usable = 1;
+    for (int row : {0, 1, 2}) {  // no ROM: Start Game, Continue, Load State
+        select_row(SCREEN_MAIN, row);
+        EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "row " << row;
+    }
     load_game(true);
     EXPECT_EQ(row_count(SCREEN_MAIN), RUNNING_ROWS);
     EXPECT_EQ(help_of(SCREEN_MAIN, R_ROM), fe.rom) << "the ROM's full path";
+    fe.state_slots[0].usable = 0;
+    select_row(SCREEN_MAIN, R_CONTINUE);
+    EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "an unusable autosave";
     fe.feature_on[FEATURE_SAVE_STATES] = 0;
     fe.running = 0;
     EXPECT_EQ(row_count(SCREEN_MAIN), RUNNING_ROWS - 4);
@@ -49,87 +50,84 @@ TEST_F(MainMenuTest, RowsFollowTheGameTheRomAndSaveStates) {
     EXPECT_EQ(row_count(SCREEN_PAUSE), PAUSE_ROWS - 2);
 }
 
-TEST_F(MainMenuTest, DisabledRowsDoNothing) {
-    open({SCREEN_MAIN});
-    fe.state_slots[0].exists = fe.state_slots[0].usable = 1;
-    for (int row : {0, 1, 2}) {  // no ROM: Start Game, Continue, Load State
-        select_row(SCREEN_MAIN, row);
-        EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "row " << row;
-    }
+// With a game running, rows that would lose progress ask first, in words
+// that follow the autosave settings.
+TEST_F(MainMenuTest, QuestionsOfTheMainAndPauseMenus) {
     load_game(true);
-    fe.state_slots[0].usable = 0;
-    select_row(SCREEN_MAIN, R_CONTINUE);
-    EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "an unusable autosave";
-    fe.state_slots[0].usable = 1;
-    select_row(SCREEN_MAIN, R_CONTINUE);
-    expect_confirm(CONFIRM_LOAD_SLOT, "Continue from the autosave? Unsaved progress will be lost.");
+    fe.state_slots[0].exists = fe.state_slots[0].usable = 1;
+    const struct {
+        int screen, row, autosave, action;
+        const char* text;
+    } cases[] = {
+        {SCREEN_MAIN, R_NEW_GAME, 1, CONFIRM_NEW_GAME,
+         "Start a new game? Unsaved progress in the current game will be lost."},
+        {SCREEN_MAIN, R_CONTINUE, 1, CONFIRM_LOAD_SLOT, "Continue from the autosave? Unsaved progress will be lost."},
+        {SCREEN_MAIN, R_EXIT, 1, CONFIRM_EXIT, "Exit the game? Progress will be autosaved."},
+        {SCREEN_MAIN, R_EXIT, 0, CONFIRM_EXIT, "Exit the game? Unsaved progress will be lost."},
+        {SCREEN_PAUSE, P_RESTART, 1, CONFIRM_RESTART, "Restart the game? Unsaved progress will be lost."},
+        {SCREEN_PAUSE, P_MAIN_MENU, 1, CONFIRM_MAIN_MENU, "Return to the main menu? The game will be autosaved."},
+        {SCREEN_PAUSE, P_MAIN_MENU, 0, CONFIRM_MAIN_MENU, "Return to the main menu? Unsaved progress will be lost."},
+        {SCREEN_PAUSE, P_EXIT, 1, CONFIRM_EXIT, "Exit to the desktop? The game will be autosaved."},
+        {SCREEN_PAUSE, P_EXIT, 0, CONFIRM_EXIT, "Exit to the desktop? Unsaved progress will be lost."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        fe.settings.autosave_menu = fe.settings.autosave_exit = c.autosave;
+        open({c.screen});
+        select_row(c.screen, c.row);
+        expect_confirm(c.action, 0, c.text);
+    }
+    EXPECT_EQ(fake_game.resets, 0);
+    EXPECT_EQ(fe.quit_requested, 0);
+    for (int autosave : {1, 0}) {
+        fe.settings.autosave_menu = autosave;
+        open({SCREEN_PAUSE});
+        EXPECT_EQ(help_of(SCREEN_PAUSE, P_MAIN_MENU),
+                  autosave ? "Leaves the game; it is autosaved first." : "Leaves the game without saving.");
+    }
 }
 
-TEST_F(MainMenuTest, ContinueWithoutAGameLoadsTheAutosave) {
-    load_game(true);
-    SKIP_WITHOUT_SAVE_STATES();
+// Without a game, Start Game, Continue and Exit act at once.
+TEST_F(MainMenuTest, WithoutAGameStartContinueAndExitActAtOnce) {
+    open({SCREEN_MAIN});
+    select_row(SCREEN_MAIN, RUNNING_ROWS - 3);  // Exit, no ROM
+    EXPECT_EQ(fe.quit_requested, 1);
+    load_game(false);
+    select_row(SCREEN_MAIN, 0);
+    EXPECT_EQ(fake_game.resets, 1);
+    EXPECT_EQ(std::pair(fe.menu_open, fe.running), std::pair(0, 1));
+
     save_slot(0);
     fe.running = 0;
     open({SCREEN_MAIN});
     fe.slot_list_stale = 1;
     select_row(SCREEN_MAIN, 1);
-    EXPECT_EQ(fe.running, 1);
-    EXPECT_EQ(fe.menu_open, 0);
-    EXPECT_STREQ(fe.toast_text, "Continued from autosave");
-}
-
-// Without a game, Start Game and Exit act at once; with one they ask, and
-// the Exit wording follows the autosave setting alone.
-TEST_F(MainMenuTest, StartAndExitActAtOnceOnlyWithoutAGame) {
-    open({SCREEN_MAIN});
-    select_row(SCREEN_MAIN, RUNNING_ROWS - 3);
-    EXPECT_EQ(fe.quit_requested, 1);
-    fe.quit_requested = 0;
-    load_game(false);
-    select_row(SCREEN_MAIN, 0);
-    EXPECT_EQ(fake_game.resets, 1);
-    EXPECT_EQ(fe.menu_open, 0);
-
-    open({SCREEN_MAIN});
-    select_row(SCREEN_MAIN, R_NEW_GAME);
-    expect_confirm(CONFIRM_NEW_GAME, "Start a new game? Unsaved progress in the current game will be lost.");
-    fe.feature_on[FEATURE_SAVE_STATES] = 0;
-    for (int autosave : {1, 0}) {
-        fe.settings.autosave_exit = autosave;
-        open({SCREEN_MAIN});
-        select_row(SCREEN_MAIN, R_EXIT - 3);
-        expect_confirm(CONFIRM_EXIT, autosave ? "Exit the game? Progress will be autosaved."
-                                              : "Exit the game? Unsaved progress will be lost.");
-    }
-    EXPECT_EQ(fake_game.resets, 1);
-    EXPECT_EQ(fe.quit_requested, 0);
+    EXPECT_EQ(std::pair(fe.menu_open, fe.running), std::pair(0, 1));
+    EXPECT_EQ(toast(), "Continued from autosave");
 }
 
 TEST_F(MainMenuTest, EveryRowLeadsToItsScreenAndBack) {
     load_game(true);
     const int targets[][3] = {
-        {SCREEN_MAIN, R_LOAD, SCREEN_LOAD_STATE},     {SCREEN_MAIN, R_SAVE, SCREEN_SAVE_STATE},
-        {SCREEN_MAIN, R_ROM, SCREEN_ROM_SELECTION},   {SCREEN_MAIN, R_DISPLAY, SCREEN_DISPLAY},
-        {SCREEN_MAIN, R_AUDIO, SCREEN_AUDIO},         {SCREEN_MAIN, R_CONTROLS, SCREEN_CONTROLS},
-        {SCREEN_MAIN, R_GAMEPLAY, SCREEN_GAMEPLAY},   {SCREEN_MAIN, R_GADGETS, SCREEN_GADGETS},
-        {SCREEN_MAIN, R_EXTRAS, SCREEN_EXTRAS},       {SCREEN_MAIN, R_ABOUT, SCREEN_ABOUT},
-        {SCREEN_PAUSE, P_SAVE, SCREEN_SAVE_STATE},    {SCREEN_PAUSE, P_LOAD, SCREEN_LOAD_STATE},
-        {SCREEN_PAUSE, P_DISPLAY, SCREEN_DISPLAY},    {SCREEN_PAUSE, P_AUDIO, SCREEN_AUDIO},
-        {SCREEN_PAUSE, P_CONTROLS, SCREEN_CONTROLS},  {SCREEN_PAUSE, P_GADGETS, SCREEN_GADGETS},
+        {SCREEN_MAIN, R_LOAD, SCREEN_LOAD_STATE},    {SCREEN_MAIN, R_SAVE, SCREEN_SAVE_STATE},
+        {SCREEN_MAIN, R_ROM, SCREEN_ROM_SELECTION},  {SCREEN_MAIN, R_DISPLAY, SCREEN_DISPLAY},
+        {SCREEN_MAIN, R_AUDIO, SCREEN_AUDIO},        {SCREEN_MAIN, R_CONTROLS, SCREEN_CONTROLS},
+        {SCREEN_MAIN, R_GAMEPLAY, SCREEN_GAMEPLAY},  {SCREEN_MAIN, R_GADGETS, SCREEN_GADGETS},
+        {SCREEN_MAIN, R_EXTRAS, SCREEN_EXTRAS},      {SCREEN_MAIN, R_ABOUT, SCREEN_ABOUT},
+        {SCREEN_PAUSE, P_SAVE, SCREEN_SAVE_STATE},   {SCREEN_PAUSE, P_LOAD, SCREEN_LOAD_STATE},
+        {SCREEN_PAUSE, P_DISPLAY, SCREEN_DISPLAY},   {SCREEN_PAUSE, P_AUDIO, SCREEN_AUDIO},
+        {SCREEN_PAUSE, P_CONTROLS, SCREEN_CONTROLS}, {SCREEN_PAUSE, P_GADGETS, SCREEN_GADGETS},
         {SCREEN_PAUSE, P_EXTRAS, SCREEN_EXTRAS},
     };
     for (const auto& t : targets) {
+        SCOPED_TRACE("screen " + std::to_string(t[0]) + " row " + std::to_string(t[1]));
         open({t[0]});
         fe.slot_list_stale = 0;
         select_row(t[0], t[1]);
-        EXPECT_EQ(stack(), (std::vector<int>{t[0], t[2]})) << "screen " << t[0] << " row " << t[1];
-        if (t[2] == SCREEN_LOAD_STATE || t[2] == SCREEN_SAVE_STATE) {
-            EXPECT_EQ(fe.slot_list_stale, 1);
-        }
-        if (t[2] == SCREEN_LOAD_STATE || t[2] == SCREEN_SAVE_STATE || t[2] == SCREEN_GADGETS || t[2] == SCREEN_ABOUT) {
-            press_back();
-            EXPECT_EQ(stack(), std::vector<int>{t[0]});
-        }
+        EXPECT_EQ(stack(), (std::vector<int>{t[0], t[2]}));
+        EXPECT_EQ(fe.slot_list_stale, t[2] == SCREEN_LOAD_STATE || t[2] == SCREEN_SAVE_STATE) << "read afresh";
+        press_back();
+        EXPECT_EQ(stack(), std::vector<int>{t[0]});
     }
 }
 
@@ -139,13 +137,11 @@ TEST_F(MainMenuTest, ResumeAndBackReturnToARunningGameOnly) {
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN}) << "nothing to return to";
     load_game(true);
     for (int screen : {SCREEN_MAIN, SCREEN_PAUSE}) {
-        open({screen});
-        select_row(screen, 0);  // Resume
-        EXPECT_EQ(fe.menu_open, 0);
-        EXPECT_EQ(fe.release_latch, 1);
-        open({screen});
-        press_back();
-        EXPECT_EQ(fe.menu_open, 0);
+        for (auto key : {&MenuInput::select, &MenuInput::back}) {  // Resume is the first row
+            open({screen});
+            press_at(screen, 0, key);
+            EXPECT_EQ(std::pair(fe.menu_open, fe.release_latch), std::pair(0, 1)) << screen;
+        }
     }
 }
 
@@ -153,7 +149,7 @@ TEST_F(MainMenuTest, ResumeAndBackReturnToARunningGameOnly) {
 // screen's cursor in the same pass.
 TEST_F(MainMenuTest, OpeningAScreenWhoseCursorSitsOnTheExitIndexDoesNotQuit) {
     open({SCREEN_MAIN});
-    int extras = 9, exit_row = 11;  // no ROM, save states on
+    const int extras = 9, exit_row = 11;  // no ROM, save states on
     fe.menu.cursor[SCREEN_EXTRAS] = exit_row;
     select_row(SCREEN_MAIN, extras);
     EXPECT_EQ(stack(), (std::vector<int>{SCREEN_MAIN, SCREEN_EXTRAS}));
@@ -161,56 +157,21 @@ TEST_F(MainMenuTest, OpeningAScreenWhoseCursorSitsOnTheExitIndexDoesNotQuit) {
     EXPECT_EQ(fe.menu.cursor[SCREEN_EXTRAS], exit_row) << "nor move its cursor";
 }
 
-TEST_F(MainMenuTest, AFullStackOnlyRestartsTheFade) {
-    open({});
-    for (int i = 0; i < FE_STACK_SIZE; i++) fe.screen_stack[fe.screen_depth++] = SCREEN_MAIN;
-    fe.menu.open_time = 0;
-    select_row(SCREEN_MAIN, 4);  // Display Settings
-    EXPECT_EQ(fe.screen_depth, FE_STACK_SIZE);
-    EXPECT_EQ(top_screen(), SCREEN_MAIN);
-    EXPECT_NE(fe.menu.open_time, 0u);
-    EXPECT_EQ(fe.menu.highlight_y, -1.0f);
-}
-
-TEST_F(MainMenuTest, PauseMenuQuestionsFollowTheAutosaveSettings) {
-    load_game(true);
-    open({SCREEN_PAUSE});
-    select_row(SCREEN_PAUSE, P_RESTART);
-    expect_confirm(CONFIRM_RESTART, "Restart the game? Unsaved progress will be lost.");
-    for (int autosave : {1, 0}) {
-        fe.settings.autosave_menu = fe.settings.autosave_exit = autosave;
-        open({SCREEN_PAUSE});
-        EXPECT_EQ(help_of(SCREEN_PAUSE, P_MAIN_MENU),
-                  autosave ? "Leaves the game; it is autosaved first." : "Leaves the game without saving.");
-        select_row(SCREEN_PAUSE, P_MAIN_MENU);
-        expect_confirm(CONFIRM_MAIN_MENU, autosave ? "Return to the main menu? The game will be autosaved."
-                                                   : "Return to the main menu? Unsaved progress will be lost.");
-        open({SCREEN_PAUSE});
-        select_row(SCREEN_PAUSE, P_EXIT);
-        expect_confirm(CONFIRM_EXIT, autosave ? "Exit to the desktop? The game will be autosaved."
-                                              : "Exit to the desktop? Unsaved progress will be lost.");
-    }
-}
-
 TEST_F(MainMenuTest, HighlightBarAccentStripAndLabelSitOnTheRow) {
     load_game(false);
     fe.settings.accent = 1;
     open({SCREEN_MAIN});
-    clear_output();
-    pass();
+    draw();
     // Row 0: list top 36/100 u + 110/100 u, bar 48/100 u - 6/100 u high,
     // from 12/100 u left of the list.
     int row_y = U * 36 / 100 + U * 110 / 100, bar_h = U * 48 / 100 - U * 6 / 100;
     int bar_x = U * 40 / 100 - U * 12 / 100;
     EXPECT_EQ(pixel_at(bar_x + 1, row_y + U * 8 / 100 + 2), argb(ACCENT_COLOURS[1])) << "accent strip";
-    uint32_t bar = pixel_at(bar_x + 300, row_y + bar_h / 2);
-    uint32_t accent = ACCENT_COLOURS[1];
+    uint32_t bar = pixel_at(bar_x + 300, row_y + bar_h / 2), accent = ACCENT_COLOURS[1];
     int expect[3] = {(int)((accent & 0xFF) / 5 + 20), (int)((accent >> 8 & 0xFF) / 5 + 22),
                      (int)((accent >> 16 & 0xFF) / 5 + 30)};
-    int got[3] = {(int)(bar >> 16 & 0xFF), (int)(bar >> 8 & 0xFF), (int)(bar & 0xFF)};
-    for (int c = 0; c < 3; c++) EXPECT_NEAR(got[c], expect[c] * 235 / 255, 2) << "channel " << c;
+    for (int c = 0; c < 3; c++) EXPECT_NEAR((int)(bar >> (16 - 8 * c) & 0xFF), expect[c] * 235 / 255, 2) << c;
     EXPECT_EQ(pixel_at(bar_x + 300, row_y + bar_h + 1), 0xFF000000u) << "the bar ends above the next row";
-
     int label_x = U * 40 / 100 + U * 8 / 100, line = text_line_height(U * 24 / 100);
     int text_y = row_y + (bar_h - line) / 2;
     EXPECT_TRUE(drawn_in(label_x, text_y, 60, line, bar)) << "the label from 8/100 u into the list";
@@ -219,60 +180,51 @@ TEST_F(MainMenuTest, HighlightBarAccentStripAndLabelSitOnTheRow) {
 
 TEST_F(MainMenuTest, PreviewShowsTheRunningGameAtFullBrightnessTurnedWithTheDisplay) {
     load_game(true);
-    paint_game_texture();
-    open({SCREEN_MAIN});
-    clear_output();
-    pass();
-    // Area from W/2, 592 x 710 below 140/100 u: a 592 x 444 box.
-    int bx = 640, by = 140 + (710 - 444) / 2, bw = 592, bh = 444;
-    EXPECT_EQ(pixel_at(bx + 10, by + bh / 2), 0xFFFF0000u) << "left half, undimmed";
-    EXPECT_EQ(pixel_at(bx + bw - 10, by + bh / 2), 0xFF0000FFu);
-    EXPECT_EQ(pixel_at(bx - 3, by + bh / 2), argb(0xFF2E221E)) << "the frame";
-
-    fe.settings.rotation = 1;
-    paint_game_texture();
-    clear_output();
-    pass();
-    // A quarter turn: a 532 x 710 box, the picture's left half on top.
-    bx = 640 + (592 - 532) / 2, by = 140, bw = 532, bh = 710;
-    EXPECT_EQ(pixel_at(bx + bw / 2, by + 10), 0xFFFF0000u);
-    EXPECT_EQ(pixel_at(bx + bw / 2, by + bh - 10), 0xFF0000FFu);
+    // A game texture of two halves, red left and blue right.
+    std::vector<uint32_t> pixels((size_t)FAKE_WIDTH * FAKE_HEIGHT);
+    for (size_t i = 0; i < pixels.size(); i++)
+        pixels[i] = (int)(i % FAKE_WIDTH) < FAKE_WIDTH / 2 ? 0xFFFF0000 : 0xFF0000FF;
+    SDL_UpdateTexture(fe.game_texture, nullptr, pixels.data(), FAKE_WIDTH * 4);
+    for (int rotation : {0, 1}) {
+        fe.settings.rotation = rotation;
+        SDL_SetTextureColorMod(fe.game_texture, 90, 90, 100);  // dimmed as under a menu
+        open({SCREEN_MAIN});
+        draw();
+        if (rotation == 0) {
+            EXPECT_EQ(pixel_at(BOX_X + 10, BOX_Y + BOX_H / 2), 0xFFFF0000u) << "left half, undimmed";
+            EXPECT_EQ(pixel_at(BOX_X + BOX_W - 10, BOX_Y + BOX_H / 2), 0xFF0000FFu);
+            EXPECT_EQ(pixel_at(BOX_X - 3, BOX_Y + BOX_H / 2), argb(0xFF2E221E)) << "the frame";
+        } else {  // a quarter turn: a 532 x 710 box, the picture's left half on top
+            EXPECT_EQ(pixel_at(BOX_X + 296, 140 + 10), 0xFFFF0000u);
+            EXPECT_EQ(pixel_at(BOX_X + 296, 140 + 710 - 10), 0xFF0000FFu);
+        }
+    }
 }
 
-TEST_F(MainMenuTest, PreviewShowsReadyForALoadedRomAndNothingWithoutRoom) {
-    load_game(false);
+TEST_F(MainMenuTest, PreviewShowsReadyForALoadedRomOrWhyNotAndNothingWithoutRoom) {
     open({SCREEN_MAIN});
-    clear_output();
-    pass();
-    int bx = 640, by = 140 + (710 - 444) / 2, bw = 592, bh = 444;
-    uint32_t card = argb(0xFF120C0A);
-    EXPECT_EQ(pixel_at(bx + 5, by + 5), card);
-    EXPECT_TRUE(drawn_in(bx + bw / 2 - 30, by + bh / 2 - U / 5, 60, 20, card)) << "Ready";
-    EXPECT_TRUE(drawn_in(bx + bw / 2 - 30, by + bh / 2 + U / 5, 60, 12, card)) << "the ROM's name";
+    draw();
+    EXPECT_FALSE(drawn_in(640, U * 150 / 100, 300, 60)) << "no ROM, no message: nothing said";
+    snprintf(fe.rom_message, sizeof fe.rom_message, "No ROM selected.");
+    draw();
+    EXPECT_TRUE(drawn_in(640, U * 150 / 100, 300, 30));
+    EXPECT_TRUE(drawn_in(640, U * 190 / 100, 300, 20));
+    EXPECT_FALSE(drawn_in(600, U * 150 / 100, 38, 60)) << "left-aligned at W/2";
 
+    load_game(false);
+    draw();
+    uint32_t card = argb(0xFF120C0A), frame = argb(0xFF2E221E);
+    EXPECT_EQ(pixel_at(BOX_X + 5, BOX_Y + 5), card);
+    EXPECT_TRUE(drawn_in(BOX_X + BOX_W / 2 - 30, BOX_Y + BOX_H / 2 - U / 5, 60, 20, card)) << "Ready";
+    EXPECT_TRUE(drawn_in(BOX_X + BOX_W / 2 - 30, BOX_Y + BOX_H / 2 + U / 5, 60, 12, card)) << "the ROM's name";
     // Units so large that the area is too low (250: 335 < 375 pixels) or
     // also too narrow (300: 496 < 600): neither frame nor card anywhere.
     for (int u : {250, 300}) {
         fe.ui_unit = u;
-        clear_output();
-        pass();
-        int found = 0;
-        for (uint32_t p : read_pixels(640, 0, 640, 960)) found += p == card || p == argb(0xFF2E221E);
-        EXPECT_EQ(found, 0) << "u " << u;
+        draw();
+        std::vector<uint32_t> p = read_pixels(640, 0, 640, 960);
+        EXPECT_EQ(std::count(p.begin(), p.end(), card) + std::count(p.begin(), p.end(), frame), 0) << "u " << u;
     }
-}
-
-TEST_F(MainMenuTest, ARomThatIsNotReadyIsExplained) {
-    open({SCREEN_MAIN});
-    clear_output();
-    pass();
-    EXPECT_FALSE(drawn_in(640, U * 150 / 100, 300, 60)) << "no message, nothing said";
-    snprintf(fe.rom_message, sizeof fe.rom_message, "No ROM selected.");
-    clear_output();
-    pass();
-    EXPECT_TRUE(drawn_in(640, U * 150 / 100, 300, 30));
-    EXPECT_TRUE(drawn_in(640, U * 190 / 100, 300, 20));
-    EXPECT_FALSE(drawn_in(600, U * 150 / 100, 38, 60)) << "left-aligned at W/2";
 }
 
 }  // namespace

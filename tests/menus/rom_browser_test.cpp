@@ -6,95 +6,81 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
-#include "tests/menus/screen_test_util.h"
+#include "tests/menus/menu_fixture.h"
 
 namespace {
 
-class RomBrowserTest : public ScreenTest {
+class RomBrowserTest : public MenuTest {
 protected:
     std::string roms;  // a folder of archives, folders and other files
-    std::string saved_home;
-    bool had_home = false;
+    std::optional<std::string> saved_home;
 
     void SetUp() override {
-        ScreenTest::SetUp();
-        if (const char* h = getenv("HOME")) {
-            had_home = true;
-            saved_home = h;
-        }
+        MenuTest::SetUp();
+        if (const char* h = getenv("HOME")) saved_home = h;
         roms = dir + "/roms";
-        for (const char* sub : {"", "/sub", "/empty", "/other"})
-            std::filesystem::create_directories(roms + sub);
+        for (const char* sub : {"", "/sub", "/empty", "/other"}) std::filesystem::create_directories(roms + sub);
         write_fake_rom(roms + "/fake.zip", 0x11111111);
         write_fake_rom(roms + "/sub/inner.zip", 0x22222222);
         write_fake_rom(roms + "/other/FAKE.zip", 0x33333333);
         for (const char* name : {"a.zip", "B.ZIP", "c.Zip", "notes.txt", "abc", ".hidden.zip"})
             std::ofstream(roms + "/" + name) << "junk";
-        snprintf(fe.browse_dir, sizeof fe.browse_dir, "%s", roms.c_str());
+        browse(roms);
     }
-
     void TearDown() override {
-        if (had_home) setenv("HOME", saved_home.c_str(), 1);
-        else unsetenv("HOME");
-        ScreenTest::TearDown();
+        saved_home ? setenv("HOME", saved_home->c_str(), 1) : unsetenv("HOME");
+        MenuTest::TearDown();
     }
 
-    void open_browser() { open(SCREEN_ROM_SELECTION, draw_rom_browser_screen); }
-
+    static void browse(const std::string& folder) {
+        snprintf(fe.browse_dir, sizeof fe.browse_dir, "%s", folder.c_str());
+    }
+    void open_browser() { show(SCREEN_ROM_SELECTION); }
     void expect_listing_freed() {
-        EXPECT_EQ(fe.browse_entries, nullptr);
-        EXPECT_EQ(fe.browse_count, 0);
-        EXPECT_EQ(fe.browse_locations, 0);
+        EXPECT_EQ(std::tuple((void*)fe.browse_entries, fe.browse_count, fe.browse_locations),
+                  std::tuple(nullptr, 0, 0));
     }
-
     int cursor() const { return fe.menu.cursor[SCREEN_ROM_SELECTION]; }
 };
 
 TEST(IsZipName, FourCharactersEndingInZipInAnyCase) {
-    EXPECT_TRUE(is_zip_name("a.zip"));
-    EXPECT_TRUE(is_zip_name("B.ZIP"));
-    EXPECT_TRUE(is_zip_name(".Zip"));
-    EXPECT_FALSE(is_zip_name("zip"));
-    EXPECT_FALSE(is_zip_name("zip.zi"));
-    EXPECT_FALSE(is_zip_name("a.zipx"));
-    EXPECT_FALSE(is_zip_name(""));
+    for (const char* yes : {"a.zip", "B.ZIP", ".Zip"}) EXPECT_TRUE(is_zip_name(yes)) << yes;
+    for (const char* no : {"zip", "zip.zi", "a.zipx", ""}) EXPECT_FALSE(is_zip_name(no)) << no;
 }
 
 TEST_F(RomBrowserTest, AFolderListsFoldersThenArchivesOrEveryFile) {
     open_browser();
-    std::vector<std::pair<std::string, std::string>> expected = {
-        {".. (parent folder)", ""}, {"Use this folder's ROM", "fake.zip"}, {"Show", "ZIP archives"},
-        {"empty/", "folder"},       {"other/", "folder"},                 {"sub/", "folder"},
-        {"a.zip", "zip"},           {"B.ZIP", "zip"},                     {"c.Zip", "zip"},
-        {"fake.zip", "expected name"},
-    };
-    ASSERT_EQ(rows.size(), expected.size()) << ::testing::PrintToString(labels());
-    for (size_t i = 0; i < rows.size(); i++) {
-        EXPECT_EQ(rows[i].label, expected[i].first);
-        EXPECT_EQ(rows[i].value, expected[i].second) << rows[i].label;
-    }
-    EXPECT_EQ(rows[0].help, "Go up one level.");
-    EXPECT_EQ(row("Use this folder's ROM").help, roms + "/fake.zip");
-    EXPECT_EQ(row("Show").help, "Toggle between ZIP archives only and every file.");
+    expect_rows({
+        {".. (parent folder)", "", "Go up one level."},
+        {"Use this folder's ROM", "fake.zip", roms + "/fake.zip"},
+        {"Show", "ZIP archives", "Toggle between ZIP archives only and every file."},
+        {"empty/", "folder", ""},
+        {"other/", "folder", ""},
+        {"sub/", "folder", ""},
+        {"a.zip", "zip", ""},
+        {"B.ZIP", "zip", ""},
+        {"c.Zip", "zip", ""},
+        {"fake.zip", "expected name", ""},
+    });
 
     enter("Show");
     EXPECT_EQ(fe.browse_filter, 1);
     pass();
     EXPECT_EQ(row("Show").value, "All files");
-    EXPECT_EQ(labels(), (std::vector<std::string>{".. (parent folder)", "Use this folder's ROM", "Show", "empty/",
-                                                  "other/", "sub/", "a.zip", "abc", "B.ZIP", "c.Zip", "fake.zip",
-                                                  "notes.txt"}));
+    EXPECT_EQ(labels(),
+              (std::vector<std::string>{".. (parent folder)", "Use this folder's ROM", "Show", "empty/", "other/",
+                                        "sub/", "a.zip", "abc", "B.ZIP", "c.Zip", "fake.zip", "notes.txt"}));
     EXPECT_TRUE(row("abc").has_value);
     EXPECT_EQ(row("abc").value, "");
-    // Left and Right do not touch the filter.
     right("Show");
     left("Show");
-    EXPECT_EQ(fe.browse_filter, 1);
-}
+    EXPECT_EQ(fe.browse_filter, 1) << "Left and Right do not touch the filter";
 
-TEST_F(RomBrowserTest, TheExpectedNameIsCaseSensitiveAndOnlyItOffersTheFoldersRom) {
-    snprintf(fe.browse_dir, sizeof fe.browse_dir, "%s/other", roms.c_str());
+    // The expected name is case-sensitive, and only it offers the folder's ROM.
+    press_back();
+    browse(roms + "/other");
     open_browser();
     EXPECT_EQ(labels(), (std::vector<std::string>{".. (parent folder)", "Show", "FAKE.zip"}));
     EXPECT_EQ(row("FAKE.zip").value, "zip");
@@ -110,8 +96,7 @@ TEST_F(RomBrowserTest, EnteringAndLeavingFoldersRestartsTheCursor) {
 
     fe.menu.cursor[SCREEN_ROM_SELECTION] = 2;
     enter(".. (parent folder)");
-    // The pass ends with the parent row.
-    EXPECT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows.size(), 1u) << "the pass ends with the parent row";
     EXPECT_EQ(std::string(fe.browse_dir), roms);
     EXPECT_EQ(cursor(), 0);
     EXPECT_FALSE(settings_written());
@@ -119,16 +104,16 @@ TEST_F(RomBrowserTest, EnteringAndLeavingFoldersRestartsTheCursor) {
 
 TEST_F(RomBrowserTest, UpFromTheRootShowsTheLocationsWhichOpenAsFolders) {
     setenv("HOME", roms.c_str(), 1);
-    snprintf(fe.browse_dir, sizeof fe.browse_dir, "/");
+    browse("/");
     open_browser();
     enter(".. (parent folder)");
     EXPECT_EQ(fe.browse_locations, 1);
     EXPECT_EQ(cursor(), 0);
     pass();
     ASSERT_GE(rows.size(), 3u);
-    EXPECT_EQ(rows[0].label, "(locations)");
-    EXPECT_EQ(rows[1].label, "Show");
-    EXPECT_EQ(rows[2].label, roms + "/");
+    std::vector<std::string> first = labels();
+    first.resize(3);
+    EXPECT_EQ(first, (std::vector<std::string>{"(locations)", "Show", roms + "/"}));
     EXPECT_EQ(rows[2].value, "folder");
     EXPECT_NE(index_of("//"), -1) << "the root is a location";
     EXPECT_EQ(index_of("Use this folder's ROM"), -1);
@@ -145,29 +130,25 @@ TEST_F(RomBrowserTest, UpFromTheRootShowsTheLocationsWhichOpenAsFolders) {
 }
 
 TEST_F(RomBrowserTest, PickingAnArchiveWithoutAGameOpensItAndLeaves) {
-    open_browser();
-    enter("a.zip");
-    EXPECT_EQ(top(), SCREEN_MESSAGE);
-    EXPECT_STREQ(fe.message_title, "ROM not usable");
-    EXPECT_NE(fe.browse_entries, nullptr) << "the browser is still open under the message";
+    for (const char* row : {"fake.zip", "Use this folder's ROM"}) {
+        SCOPED_TRACE(row);
+        fe.rom[0] = fe.toast_text[0] = '\0';
+        remove(fe.settings_path);
+        open_browser();
+        enter("a.zip");
+        EXPECT_EQ(top_screen(), SCREEN_MESSAGE);
+        EXPECT_STREQ(fe.message_title, "ROM not usable");
+        EXPECT_NE(fe.browse_entries, nullptr) << "the browser is still open under the message";
 
-    fe.screen_depth = 2;
-    enter("fake.zip");
-    EXPECT_EQ(fe.rom_loaded, 1);
-    EXPECT_EQ(std::string(fe.rom), roms + "/fake.zip");
-    EXPECT_EQ(toast(), "ROM ready: fake.zip");
-    EXPECT_EQ(fe.screen_depth, 1);
-    expect_listing_freed();
-    EXPECT_NE(settings_text().find("browse_dir = " + roms + "\n"), std::string::npos);
-}
-
-TEST_F(RomBrowserTest, UseThisFoldersRomPicksTheExpectedArchive) {
-    open_browser();
-    enter("Use this folder's ROM");
-    EXPECT_EQ(fe.rom_loaded, 1);
-    EXPECT_EQ(std::string(fe.rom), roms + "/fake.zip");
-    EXPECT_EQ(fe.screen_depth, 1);
-    expect_listing_freed();
+        fe.screen_depth = 2;
+        enter(row);
+        EXPECT_EQ(fe.rom_loaded, 1);
+        EXPECT_EQ(std::string(fe.rom), roms + "/fake.zip");
+        EXPECT_EQ(toast(), "ROM ready: fake.zip");
+        EXPECT_EQ(fe.screen_depth, 1);
+        expect_listing_freed();
+        EXPECT_TRUE(settings_have("browse_dir = " + roms));
+    }
 }
 
 TEST_F(RomBrowserTest, PickingDuringAGameAsksAndKeepsTheListingMeanwhile) {
@@ -185,51 +166,45 @@ TEST_F(RomBrowserTest, PickingDuringAGameAsksAndKeepsTheListingMeanwhile) {
     expect_listing_freed();
 }
 
-TEST_F(RomBrowserTest, BackFreesTheListingAndWritesTheFolder) {
+TEST_F(RomBrowserTest, TheListingIsFreedOnEveryWayOut) {
     open_browser();
     enter("sub/");
     expect_back_writes({"browse_dir = " + roms + "/sub"});
     expect_listing_freed();
-
-    // The next visit starts again from the folder left.
     open_browser();
-    EXPECT_EQ(labels().back(), "inner.zip");
-}
+    EXPECT_EQ(labels().back(), "inner.zip") << "the next visit starts again from the folder left";
 
-TEST_F(RomBrowserTest, BackFromTheLocationsClearsThem) {
-    snprintf(fe.browse_dir, sizeof fe.browse_dir, "/");
+    browse("/");
     open_browser();
     enter(".. (parent folder)");
     EXPECT_EQ(fe.browse_locations, 1);
-    back();
+    press_back();
     expect_listing_freed();
-}
 
-TEST_F(RomBrowserTest, TheListingGoesWhenTheMenuClosesButNotUnderAnOverlay) {
+    // Not under an overlay; when the menu closes.
     open_browser();
     fe.screen_stack[2] = SCREEN_MESSAGE;
     fe.screen_depth = 3;
     main_loop_pass();
     EXPECT_NE(fe.browse_entries, nullptr);
-
     close_menu_and_resume();
     main_loop_pass();
     expect_listing_freed();
 }
 
 TEST_F(RomBrowserTest, StartFolderFallsBackToTheRomsFolderThenHome) {
-    snprintf(fe.browse_dir, sizeof fe.browse_dir, "%s/gone", roms.c_str());
+    browse(roms + "/gone");
     snprintf(fe.rom, sizeof fe.rom, "%s/sub/inner.zip", roms.c_str());
     open_browser();
     EXPECT_EQ(std::string(fe.browse_dir), roms + "/sub");
-    back();
+    press_back();
 
-    snprintf(fe.browse_dir, sizeof fe.browse_dir, "%s/gone", roms.c_str());
+    browse(roms + "/gone");
     snprintf(fe.rom, sizeof fe.rom, "%s/gone/x.zip", roms.c_str());
     setenv("HOME", (roms + "/other").c_str(), 1);
     open_browser();
     EXPECT_EQ(std::string(fe.browse_dir), roms + "/other");
-    back();
+    press_back();
 
     fe.browse_dir[0] = '\0';
     fe.rom[0] = '\0';
@@ -256,17 +231,15 @@ TEST_F(RomBrowserTest, AFolderThatCannotBeListedIsReportedOnce) {
     std::vector<std::string> log = log_messages();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Cannot open " + missing), 1);
 
-    // Once it can be listed, it is shown.
     std::filesystem::create_directories(missing + "/inside");
     pass();
-    EXPECT_EQ(labels().back(), "inside/");
+    EXPECT_EQ(labels().back(), "inside/") << "once it can be listed, it is shown";
 
-    // A new visit reports a failing folder again.
-    back();
+    press_back();
     std::filesystem::remove_all(missing);
     fe.browse_dir[0] = '\0';
     open_browser();
-    EXPECT_EQ(toast(), "Cannot open " + missing);
+    EXPECT_EQ(toast(), "Cannot open " + missing) << "a new visit reports a failing folder again";
 }
 
 }  // namespace

@@ -10,6 +10,10 @@ namespace {
 
 constexpr int U = 100;
 
+// The detail panel: from 52 % of the width and 150/100 u down, 555 x 416
+// for a 4:3 game on the test output.
+constexpr int PANEL_X = TEST_OUTPUT_W * 52 / 100, PANEL_Y = U * 150 / 100, PANEL_W = 555, PANEL_H = 416;
+
 class SlotScreenTest : public MenuTest {
 protected:
     void set_slot(int slot, int exists, int usable, const char* error = "") {
@@ -18,79 +22,56 @@ protected:
         s.usable = usable;
         snprintf(s.error, sizeof s.error, "%s", error);
     }
-
-    void press_delete(int screen, int row) {
-        fe.menu.cursor[screen] = row;
-        fe.menu_input.extra = 2;
-        pass();
-    }
-
-    void answer_yes() {
-        fe.menu.cursor[SCREEN_CONFIRM] = 0;
-        fe.menu_input.select = 1;
-        pass();
-    }
+    void press_delete(int screen, int row) { press_at(screen, row, &MenuInput::extra, 2); }
 };
 
-// The detail panel: from 52 % of the width and 150/100 u down, 555 x 416
-// for a 4:3 game on the test output.
-constexpr int PANEL_X = TEST_OUTPUT_W * 52 / 100, PANEL_Y = U * 150 / 100, PANEL_W = 555, PANEL_H = 416;
-
-TEST_F(SlotScreenTest, LoadListsTheAutosaveAndTenSlotsSaveOnlyTheSlots) {
-    open({SCREEN_MAIN, SCREEN_LOAD_STATE});
-    EXPECT_EQ(row_count(SCREEN_LOAD_STATE), 11);
+TEST_F(SlotScreenTest, LoadListsTheAutosaveAndTenSlotsButOnlyUsableOnesLoad) {
+    load_game(false);
+    set_slot(1, 1, 0, "file is truncated");
     open({SCREEN_MAIN, SCREEN_SAVE_STATE});
     EXPECT_EQ(row_count(SCREEN_SAVE_STATE), 10);
+    open({SCREEN_MAIN, SCREEN_LOAD_STATE});
+    EXPECT_EQ(row_count(SCREEN_LOAD_STATE), 11);
+    for (int row : {0, 1, 2}) {  // the autosave and slot 2 empty, slot 1 unusable
+        select_row(SCREEN_LOAD_STATE, row);
+        EXPECT_EQ(stack(), (std::vector<int>{SCREEN_MAIN, SCREEN_LOAD_STATE})) << "row " << row;
+        EXPECT_EQ(toast(), "") << "no load tried for row " << row;
+    }
+    EXPECT_EQ(help_of(SCREEN_LOAD_STATE, 1), "file is truncated") << "an unusable slot says why";
+    EXPECT_EQ(help_of(SCREEN_LOAD_STATE, 2), "");
     press_back();
     EXPECT_EQ(stack(), std::vector<int>{SCREEN_MAIN});
     EXPECT_FALSE(settings_written());
 }
 
-TEST_F(SlotScreenTest, EmptyAndUnusableSlotsCannotBeLoaded) {
-    load_game(false);
-    set_slot(1, 1, 0, "file is truncated");
-    open({SCREEN_MAIN, SCREEN_LOAD_STATE});
-    for (int row : {0, 1, 2}) {
-        select_row(SCREEN_LOAD_STATE, row);
-        EXPECT_EQ(stack(), (std::vector<int>{SCREEN_MAIN, SCREEN_LOAD_STATE})) << "row " << row;
-    }
-    EXPECT_EQ(help_of(SCREEN_LOAD_STATE, 1), "file is truncated") << "an unusable slot says why";
-    EXPECT_EQ(help_of(SCREEN_LOAD_STATE, 2), "");
-
-    // Saving may go into any slot, the unusable one too.
-    open({SCREEN_MAIN, SCREEN_SAVE_STATE});
-    fe.running = 1;
-    select_row(SCREEN_SAVE_STATE, 0);
-    expect_confirm(CONFIRM_OVERWRITE_SLOT, 1, "Overwrite slot 1 (saved Unusable)?");
-}
-
-TEST_F(SlotScreenTest, LoadingDuringAGameAsksWithTheRowsLabel) {
+TEST_F(SlotScreenTest, QuestionsNameTheRowOrTheOldSaveTime) {
     load_game(true);
     fe.slot = 2;
     for (int s : {0, 2, 3}) set_slot(s, 1, 1);
-    open({SCREEN_PAUSE, SCREEN_LOAD_STATE});
-    select_row(SCREEN_LOAD_STATE, 2);
-    expect_confirm(CONFIRM_LOAD_SLOT, 2, "Load Slot 2  *? Unsaved progress will be lost.");
-    open({SCREEN_PAUSE, SCREEN_LOAD_STATE});
-    select_row(SCREEN_LOAD_STATE, 3);
-    expect_confirm(CONFIRM_LOAD_SLOT, 3, "Load Slot 3? Unsaved progress will be lost.");
-    open({SCREEN_PAUSE, SCREEN_LOAD_STATE});
-    select_row(SCREEN_LOAD_STATE, 0);
-    expect_confirm(CONFIRM_LOAD_SLOT, 0, "Load Autosave? Unsaved progress will be lost.");
-}
-
-TEST_F(SlotScreenTest, OverwritingAsksWithTheOldSaveTime) {
-    load_game(true);
-    set_slot(3, 1, 1);
+    set_slot(1, 1, 0);
     fe.state_slots[3].saved_at = 1700000000;
     time_t t = 1700000000;
     struct tm local;
     localtime_r(&t, &local);
     char when[32];
     strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
-    open({SCREEN_PAUSE, SCREEN_SAVE_STATE});
-    select_row(SCREEN_SAVE_STATE, 2);  // slot 3
-    expect_confirm(CONFIRM_OVERWRITE_SLOT, 3, std::string("Overwrite slot 3 (saved ") + when + ")?");
+    struct Case {
+        int screen, row, action, value;
+        std::string text;
+    } cases[] = {
+        {SCREEN_LOAD_STATE, 2, CONFIRM_LOAD_SLOT, 2, "Load Slot 2  *? Unsaved progress will be lost."},
+        {SCREEN_LOAD_STATE, 3, CONFIRM_LOAD_SLOT, 3, "Load Slot 3? Unsaved progress will be lost."},
+        {SCREEN_LOAD_STATE, 0, CONFIRM_LOAD_SLOT, 0, "Load Autosave? Unsaved progress will be lost."},
+        {SCREEN_SAVE_STATE, 2, CONFIRM_OVERWRITE_SLOT, 3, std::string("Overwrite slot 3 (saved ") + when + ")?"},
+        // Saving may go into any slot, an unusable one too.
+        {SCREEN_SAVE_STATE, 0, CONFIRM_OVERWRITE_SLOT, 1, "Overwrite slot 1 (saved Unusable)?"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        open({SCREEN_PAUSE, c.screen});
+        select_row(c.screen, c.row);
+        expect_confirm(c.action, c.value, c.text);
+    }
 }
 
 // The save itself is the save-state module's; the slot setting and where
@@ -112,19 +93,22 @@ TEST_F(SlotScreenTest, DeleteAsksOnlyForAnExistingSlotOnTheCursorRow) {
     load_game(true);
     set_slot(0, 1, 1);
     set_slot(4, 1, 0, "file is damaged (size mismatch)");
-    open({SCREEN_PAUSE, SCREEN_LOAD_STATE});
-    press_delete(SCREEN_LOAD_STATE, 4);
-    expect_confirm(CONFIRM_DELETE_SLOT, 4, "Delete slot 4?");
-
-    for (int row : {0, 5}) {  // the autosave, an empty slot
-        open({SCREEN_PAUSE, SCREEN_LOAD_STATE});
-        press_delete(SCREEN_LOAD_STATE, row);
-        EXPECT_EQ(top_screen(), SCREEN_LOAD_STATE) << "row " << row;
+    const int cases[][3] = {
+        // screen, row, the slot asked about (0: no question)
+        {SCREEN_LOAD_STATE, 4, 4},
+        {SCREEN_SAVE_STATE, 3, 4},
+        {SCREEN_LOAD_STATE, 0, 0},  // the autosave
+        {SCREEN_LOAD_STATE, 5, 0},  // an empty slot
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("screen " + std::to_string(c[0]) + " row " + std::to_string(c[1]));
+        open({SCREEN_PAUSE, c[0]});
+        press_delete(c[0], c[1]);
+        if (c[2])
+            expect_confirm(CONFIRM_DELETE_SLOT, c[2], "Delete slot " + std::to_string(c[2]) + "?");
+        else
+            EXPECT_EQ(top_screen(), c[0]);
     }
-
-    open({SCREEN_PAUSE, SCREEN_SAVE_STATE});
-    press_delete(SCREEN_SAVE_STATE, 3);  // slot 4 on the save screen
-    expect_confirm(CONFIRM_DELETE_SLOT, 4, "Delete slot 4?");
 
     // Enter and Delete together: the row acts once, and only the row.
     set_slot(4, 1, 1);
@@ -144,34 +128,31 @@ TEST_F(SlotScreenTest, DetailPanelShowsTheThumbnailOrWhyThereIsNone) {
     fe.state_slots[1].thumbnail = thumb;  // freed with the slot list
     fe.state_slots[1].frames = 1234;
     set_slot(2, 1, 0, "state belongs to another game (other)");
-
     open({SCREEN_MAIN, SCREEN_LOAD_STATE});
-    fe.menu.cursor[SCREEN_LOAD_STATE] = 1;
-    clear_output();
-    pass();
+    auto draw_row = [&](int row) {
+        fe.menu.cursor[SCREEN_LOAD_STATE] = row;
+        draw();
+    };
+    const int below = PANEL_Y + PANEL_H + U / 5;
+
+    draw_row(1);
     EXPECT_EQ(pixel_at(PANEL_X + PANEL_W / 2, PANEL_Y + PANEL_H / 2), 0xFFFF0000u);
     EXPECT_EQ(pixel_at(PANEL_X - 4, PANEL_Y + PANEL_H / 2), argb(0xFF2E221E)) << "the frame";
-    EXPECT_TRUE(drawn_in(PANEL_X, PANEL_Y + PANEL_H + U / 5, 200, 20)) << "time and frames under it";
+    EXPECT_TRUE(drawn_in(PANEL_X, below, 200, 20)) << "time and frames under it";
 
     uint32_t card = argb(0xFF120C0A);
-    fe.menu.cursor[SCREEN_LOAD_STATE] = 2;
-    clear_output();
-    pass();
+    draw_row(2);
     EXPECT_EQ(pixel_at(PANEL_X + 4, PANEL_Y + 4), card);
-    EXPECT_TRUE(drawn_in(PANEL_X + PANEL_W / 2 - 40, PANEL_Y + PANEL_H / 2 - U * 16 / 100, 80, 30, card))
-        << "Unusable";
-    EXPECT_TRUE(drawn_in(PANEL_X, PANEL_Y + PANEL_H + U / 5, 300, 24)) << "the reason under it";
+    EXPECT_TRUE(drawn_in(PANEL_X + PANEL_W / 2 - 40, PANEL_Y + PANEL_H / 2 - U * 16 / 100, 80, 30, card)) << "Unusable";
+    EXPECT_TRUE(drawn_in(PANEL_X, below, 300, 24)) << "the reason under it";
 
-    fe.menu.cursor[SCREEN_LOAD_STATE] = 3;  // empty
-    clear_output();
-    pass();
+    draw_row(3);  // empty
     EXPECT_EQ(pixel_at(PANEL_X + 4, PANEL_Y + 4), card);
-    EXPECT_FALSE(drawn_in(PANEL_X, PANEL_Y + PANEL_H + U / 5, 300, 24)) << "nothing under an empty slot";
+    EXPECT_FALSE(drawn_in(PANEL_X, below, 300, 24)) << "nothing under an empty slot";
 }
 
 TEST_F(SlotScreenTest, SaveOverwriteLoadAndDeleteThroughTheScreens) {
     load_game(true);
-    SKIP_WITHOUT_SAVE_STATES();
     char path[FE_PATH_SIZE];
     ASSERT_EQ(build_slot_path(1, path), 1);
 
@@ -180,14 +161,14 @@ TEST_F(SlotScreenTest, SaveOverwriteLoadAndDeleteThroughTheScreens) {
     ASSERT_EQ(top_screen(), SCREEN_SAVE_STATE);
     select_row(SCREEN_SAVE_STATE, 0);
     EXPECT_TRUE(is_regular_file(path));
-    EXPECT_STREQ(fe.toast_text, "Saved to slot 1");
+    EXPECT_EQ(toast(), "Saved to slot 1");
     EXPECT_EQ(fe.menu_open, 0);
 
     for (int i = 0; i < 3; i++) step_frame();
     open_menu_and_pause(SCREEN_SAVE_STATE);
     select_row(SCREEN_SAVE_STATE, 0);
     ASSERT_EQ(top_screen(), SCREEN_CONFIRM) << "slot 1 is used now";
-    answer_yes();
+    select_row(SCREEN_CONFIRM, 0);
     EXPECT_EQ(fe.menu_open, 0) << "opened on the save screen alone: back to the game";
 
     fe.running = 0;
@@ -199,11 +180,11 @@ TEST_F(SlotScreenTest, SaveOverwriteLoadAndDeleteThroughTheScreens) {
     select_row(SCREEN_LOAD_STATE, 1);
     EXPECT_EQ(fe.running, 1);
     EXPECT_EQ(fe.menu_open, 0);
-    EXPECT_STREQ(fe.toast_text, "Loaded slot 1");
+    EXPECT_EQ(toast(), "Loaded slot 1");
 
     open_menu_and_pause(SCREEN_LOAD_STATE);
     press_delete(SCREEN_LOAD_STATE, 1);
-    answer_yes();
+    select_row(SCREEN_CONFIRM, 0);
     EXPECT_FALSE(is_regular_file(path));
     pass();
     EXPECT_EQ(fe.state_slots[1].exists, 0) << "the list was read again";
