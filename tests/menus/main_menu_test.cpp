@@ -178,27 +178,30 @@ TEST_F(MainMenuTest, HighlightBarAccentStripAndLabelSitOnTheRow) {
     EXPECT_FALSE(drawn_in(bar_x + 6, text_y, label_x - bar_x - 8, line, bar));
 }
 
+// The game as it is on screen: turned by the rotation setting, undimmed.
 TEST_F(MainMenuTest, PreviewShowsTheRunningGameAtFullBrightnessTurnedWithTheDisplay) {
     load_game(true);
-    // A game texture of two halves, red left and blue right.
-    std::vector<uint32_t> pixels((size_t)FAKE_WIDTH * FAKE_HEIGHT);
-    for (size_t i = 0; i < pixels.size(); i++)
-        pixels[i] = (int)(i % FAKE_WIDTH) < FAKE_WIDTH / 2 ? 0xFFFF0000 : 0xFF0000FF;
-    SDL_UpdateTexture(fe.game_texture, nullptr, pixels.data(), FAKE_WIDTH * 4);
-    for (int rotation : {0, 1}) {
+    fake_game.frames_run = 0;
+    // The fake frame's quadrants: red top left, green top right, blue bottom
+    // left, white bottom right; each turn moves them a corner clockwise.
+    const uint32_t top_left[4] = {0xFFFF0000, 0xFF0000FF, 0xFFFFFFFF, 0xFF00FF00};
+    const uint32_t bottom_right[4] = {0xFFFFFFFF, 0xFF00FF00, 0xFFFF0000, 0xFF0000FF};
+    // The box is 592 x 444 upright and 532 x 710 turned, about one centre.
+    const int cx = BOX_X + BOX_W / 2, cy = BOX_Y + BOX_H / 2;
+    for (int rotation : {0, 1, 2, 3}) {
+        SCOPED_TRACE(rotation);
         fe.settings.rotation = rotation;
+        fetch_frame();
         SDL_SetTextureColorMod(fe.game_texture, 90, 90, 100);  // dimmed as under a menu
         open({SCREEN_MAIN});
         draw();
-        if (rotation == 0) {
-            EXPECT_EQ(pixel_at(BOX_X + 10, BOX_Y + BOX_H / 2), 0xFFFF0000u) << "left half, undimmed";
-            EXPECT_EQ(pixel_at(BOX_X + BOX_W - 10, BOX_Y + BOX_H / 2), 0xFF0000FFu);
-            EXPECT_EQ(pixel_at(BOX_X - 3, BOX_Y + BOX_H / 2), argb(0xFF2E221E)) << "the frame";
-        } else {  // a quarter turn: a 532 x 710 box, the picture's left half on top
-            EXPECT_EQ(pixel_at(BOX_X + 296, 140 + 10), 0xFFFF0000u);
-            EXPECT_EQ(pixel_at(BOX_X + 296, 140 + 710 - 10), 0xFF0000FFu);
-        }
+        EXPECT_EQ(pixel_at(cx - 20, cy - 20), top_left[rotation]);
+        EXPECT_EQ(pixel_at(cx + 20, cy + 20), bottom_right[rotation]);
     }
+    fe.settings.rotation = 0;
+    fetch_frame();
+    draw();
+    EXPECT_EQ(pixel_at(BOX_X - 3, cy), argb(0xFF2E221E)) << "the frame";
 }
 
 TEST_F(MainMenuTest, PreviewShowsReadyForALoadedRomOrWhyNotAndNothingWithoutRoom) {
