@@ -41,6 +41,7 @@ TEST(RoundedRect, RadiusIsLimitedByHalfTheSidesAndCornerRowsAreMostInsetAtTheEdg
 TEST(Gradient, AtMost64BandsStepTowardZeroAndStopShortOfTheBottom) {
     const int counts[][2] = {{10, 10}, {64, 64}, {200, 64}, {0, 0}, {-3, 0}};
     for (const auto& c : counts) EXPECT_EQ(gradient_band_count(c[0]), c[1]) << c[0];
+    for (int k = 0; k < 10; k++) EXPECT_EQ(gradient_band_top(k + 1, 10, 10) - gradient_band_top(k, 10, 10), 1);
     EXPECT_EQ(gradient_band_top(0, 64, 200), 0);
     EXPECT_EQ(gradient_band_top(64, 64, 200), 200);
     for (int k = 0; k < 64; k++) {
@@ -121,10 +122,6 @@ TEST_F(DrawTest, GradientDrawsBandsDownToButNotIncludingTheBottomColour) {
     EXPECT_EQ(red_of(column[199]), 251);
     EXPECT_EQ(pixel_at(10, 99), 0xFF010203u);
     EXPECT_EQ(pixel_at(10, 300), 0xFF010203u);
-    // Ten rows, ten bands of one row each.
-    fill_vertical_gradient(fe.renderer, 60, 0, 10, 10, top, bottom);
-    std::vector<uint32_t> ten = read_pixels(60, 0, 1, 10);
-    for (int k = 0; k < 10; k++) EXPECT_EQ(ten[k], abgr_to_argb(gradient_band_colour(top, bottom, k, 10))) << k;
 
     clear_output(1, 2, 3);
     fill_vertical_gradient(fe.renderer, 0, 0, 50, 0, top, bottom);

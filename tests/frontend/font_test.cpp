@@ -168,7 +168,7 @@ protected:
 };
 
 TEST_F(FontTest, TextIsDrawnWhereItWasMeasuredAlignedAndScaled) {
-    const char* text = "HHHH";
+    const char* text = "HHHHH";  // 163 pixels wide: an odd width
     int width = 0;
     Box b = drawn(text, 100, 100, 44, WHITE, ALIGN_LEFT, &width);
     EXPECT_EQ(width, measure_text_width(text, 44));
@@ -181,7 +181,7 @@ TEST_F(FontTest, TextIsDrawnWhereItWasMeasuredAlignedAndScaled) {
     EXPECT_LE(b.bottom, 100 + 58);
 
     // Right-aligned: the same ink, ending at x; centred: x - width / 2,
-    // truncating; any other alignment is left.
+    // truncating toward the right; any other alignment is left.
     int right_width = 0;
     Box r = drawn(text, 500, 100, 44, WHITE, ALIGN_RIGHT, &right_width);
     EXPECT_EQ(right_width, width);
