@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "frontend/gadgets.h"
+#include "tests/frontend/output_test_util.h"
 #include "tests/frontend/support/frontend_fixture.h"
 
 namespace {
 
 constexpr int U = 100;
-
-uint32_t argb(uint32_t abgr) { return (abgr & 0xFF00FF00u) | (abgr & 0xFFu) << 16 | (abgr >> 16 & 0xFFu); }
+constexpr uint32_t BLACK = 0xFF000000u;
 
 class GadgetTest : public FrontendTest {
 protected:
@@ -52,9 +52,9 @@ TEST(GadgetLayout, AnchorsMarginsAndOffsets) {
     };
     // A 100 x 50 box on 1280 x 960 with u = 100: margin 16.
     const Case cases[] = {
-        {0, 0, 0, 16, 16},     {1, 0, 0, 1164, 16},  {2, 0, 0, 16, 894},     {3, 0, 0, 1164, 894},
-        {4, 0, 0, 590, 16},    {5, 0, 0, 590, 894},  {4, 400, 0, 990, 16},   {7, 0, 0, 1164, 16},
-        {-1, 0, 0, 0, 0},      {-6, 0, 0, 16, 16},   {-7, 50, -30, 50, -30}, {0, -400, 300, -384, 316},
+        {0, 0, 0, 16, 16},  {1, 0, 0, 1164, 16}, {2, 0, 0, 16, 894},     {3, 0, 0, 1164, 894},
+        {4, 0, 0, 590, 16}, {5, 0, 0, 590, 894}, {4, 400, 0, 990, 16},   {7, 0, 0, 1164, 16},
+        {-1, 0, 0, 0, 0},   {-6, 0, 0, 16, 16},  {-7, 50, -30, 50, -30}, {0, -400, 300, -384, 316},
     };
     for (const Case& c : cases) {
         int x = -1, y = -1;
@@ -92,7 +92,7 @@ TEST_F(GadgetTest, InputDisplayLightsTheCellsOfTheWord) {
     draw();
     // s 24, p 8, two players: 336 x 72 at the bottom right.
     int x = TEST_OUTPUT_W - 336 - 16, y = TEST_OUTPUT_H - 72 - 16;
-    uint32_t on = argb(ACCENT_COLOURS[2]), off = argb(0xFF423632);
+    uint32_t on = abgr_to_argb(ACCENT_COLOURS[2]), off = abgr_to_argb(0xFF423632);
     auto cell = [&](int player, int k) { return pixel_at(x + 48 + k * 32 + 12, y + 8 + (player - 1) * 32 + 9); };
     EXPECT_EQ(cell(1, 0), off);
     EXPECT_EQ(cell(1, 1), on);
@@ -100,11 +100,11 @@ TEST_F(GadgetTest, InputDisplayLightsTheCellsOfTheWord) {
     EXPECT_EQ(cell(1, 3), off) << "the coin has its cell";
     EXPECT_EQ(cell(2, 0), on);
     uint32_t box = pixel_at(x + 320, y + 36);
-    EXPECT_NE(box, 0xFF000000u);
+    EXPECT_NE(box, BLACK);
     EXPECT_EQ(cell(1, 4), box) << "four inputs of player 1, four cells";
     EXPECT_EQ(cell(2, 1), box) << "the service input of every player has no cell";
-    EXPECT_EQ(pixel_at(x - 1, y + 36), 0xFF000000u);
-    EXPECT_EQ(pixel_at(x + 336, y + 36), 0xFF000000u);
+    EXPECT_EQ(pixel_at(x - 1, y + 36), BLACK);
+    EXPECT_EQ(pixel_at(x + 336, y + 36), BLACK);
     EXPECT_TRUE(drawn_in(x + 8, y + 8 - 3, 30, 18, box)) << "1P";
     EXPECT_TRUE(drawn_in(x + 8, y + 40 - 3, 30, 18, box)) << "2P";
 }
@@ -116,9 +116,9 @@ TEST_F(GadgetTest, TextGadgetsSizeTheirBoxToTheText) {
     int bw = measure_text_width("59.6 fps", 24) + 24, bh = text_line_height(24) + 12;
     int x = TEST_OUTPUT_W - bw - 16, y = 16;
     uint32_t box = pixel_at(x + bw - 4, y + bh / 2);
-    EXPECT_NE(box, 0xFF000000u);
-    EXPECT_EQ(pixel_at(x - 1, y + bh / 2), 0xFF000000u);
-    EXPECT_EQ(pixel_at(x + bw - 4, y + bh + 1), 0xFF000000u);
+    EXPECT_NE(box, BLACK);
+    EXPECT_EQ(pixel_at(x - 1, y + bh / 2), BLACK);
+    EXPECT_EQ(pixel_at(x + bw - 4, y + bh + 1), BLACK);
     EXPECT_TRUE(drawn_in(x + 12, y + 6, bw - 24, bh - 12, box));
 
     // Frame time at (0, 0) with an offset of (0.1u, 0.2u) for a negative
@@ -127,8 +127,8 @@ TEST_F(GadgetTest, TextGadgetsSizeTheirBoxToTheText) {
     place(GADGET_FRAME_TIME, -1, 0).offset_x = 10;
     fe.settings.gadgets[GADGET_FRAME_TIME].offset_y = 20;
     draw();
-    EXPECT_EQ(pixel_at(9, 20 + 10), 0xFF000000u);
-    EXPECT_NE(pixel_at(10 + 4, 20 + 10), 0xFF000000u);
+    EXPECT_EQ(pixel_at(9, 20 + 10), BLACK);
+    EXPECT_NE(pixel_at(10 + 4, 20 + 10), BLACK);
 }
 
 TEST_F(GadgetTest, AnAdapterGadgetThatSaysNoIsSkippedForThatPass) {
@@ -140,15 +140,15 @@ TEST_F(GadgetTest, AnAdapterGadgetThatSaysNoIsSkippedForThatPass) {
     shown_calls = 0;
     draw();
     EXPECT_EQ(shown_calls, 1);
-    EXPECT_EQ(pixel_at(20, 20), 0xFF000000u);
+    EXPECT_EQ(pixel_at(20, 20), BLACK);
     hide_text_gadget = 0;
     draw();
-    EXPECT_NE(pixel_at(20, 20), 0xFF000000u);
+    EXPECT_NE(pixel_at(20, 20), BLACK);
 
     fe.adapter.gadget_count = -3;  // none in use, whatever is enabled
     place(GADGET_FPS, 0, 0);
     draw();
-    EXPECT_EQ(pixel_at(20, 20), 0xFF000000u);
+    EXPECT_EQ(pixel_at(20, 20), BLACK);
 }
 
 }  // namespace
