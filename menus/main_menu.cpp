@@ -62,11 +62,8 @@ void draw_preview_box(int w, int h, int u) {
         // it goes into the box as it is, at full brightness, whatever
         // dimming the picture behind got.
         if (fe.picture_rotation != (fe.settings.rotation & 3)) apply_picture_adjust();
-        int dw, dh;
-        fit_aspect(bw, bh, shown_aspect(), &dw, &dh);
-        SDL_Rect dst{bx + bw / 2 - dw / 2, by + bh / 2 - dh / 2, dw, dh};
         SDL_SetTextureColorMod(fe.game_texture, 255, 255, 255);
-        SDL_RenderCopy(fe.renderer, fe.game_texture, nullptr, &dst);
+        draw_picture_in_box(fe.game_texture, bx, by, bw, bh);
         return;
     }
     fill_rect(fe.renderer, bx, by, bw, bh, 0xFF120C0A);
@@ -97,12 +94,8 @@ void draw_picture_in_box(SDL_Texture* texture, int x, int y, int w, int h) {
     if (!texture || w <= 0 || h <= 0) return;
     int dw, dh;
     fit_aspect(w, h, shown_aspect(), &dw, &dh);
-    // A quarter turn: the unturned rectangle is given with its sides
-    // exchanged, and the turn brings it back to dw x dh.
-    bool turned = fe.settings.rotation % 2 != 0;
-    int rw = turned ? dh : dw, rh = turned ? dw : dh;
-    SDL_Rect dst{x + w / 2 - rw / 2, y + h / 2 - rh / 2, rw, rh};
-    SDL_RenderCopyEx(fe.renderer, texture, nullptr, &dst, fe.settings.rotation * 90.0, nullptr, SDL_FLIP_NONE);
+    SDL_Rect dst{x + w / 2 - dw / 2, y + h / 2 - dh / 2, dw, dh};
+    SDL_RenderCopy(fe.renderer, texture, nullptr, &dst);
 }
 
 SDL_Texture* kept_target(SDL_Texture** texture, int32_t* kept_w, int32_t* kept_h, int w, int h) {

@@ -12,9 +12,8 @@ double shown_aspect();
 // truncated).
 void fit_aspect(int avail_w, int avail_h, double g, int* w, int* h);
 
-// An upright texture (a thumbnail) turned by the rotation setting about
-// its centre, at the largest size of the shown aspect inside the box,
-// centred on the box.
+// A texture that holds the picture turned as it is shown, at the largest
+// size of the shown aspect inside the box, centred on the box.
 void draw_picture_in_box(SDL_Texture* texture, int x, int y, int w, int h);
 
 // A target texture of w x h (32-bit, cleared to black when made), kept in

@@ -122,8 +122,13 @@ TEST_F(SlotScreenTest, DeleteAsksOnlyForAnExistingSlotOnTheCursorRow) {
 TEST_F(SlotScreenTest, DetailPanelShowsTheThumbnailOrWhyThereIsNone) {
     SDL_Texture* thumb = SDL_CreateTexture(fe.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STATIC, 160, 120);
     ASSERT_NE(thumb, nullptr);
-    std::vector<uint16_t> red(160 * 120, 0xF800);
-    SDL_UpdateTexture(thumb, nullptr, red.data(), 160 * 2);
+    // Quadrants: red top left, green top right, blue bottom left, white
+    // bottom right.
+    std::vector<uint16_t> quadrants(160 * 120);
+    for (int y = 0; y < 120; y++)
+        for (int x = 0; x < 160; x++)
+            quadrants[y * 160 + x] = y < 60 ? (x < 80 ? 0xF800 : 0x07E0) : (x < 80 ? 0x001F : 0xFFFF);
+    SDL_UpdateTexture(thumb, nullptr, quadrants.data(), 160 * 2);
     set_slot(1, 1, 1);
     fe.state_slots[1].thumbnail = thumb;  // freed with the slot list
     fe.state_slots[1].frames = 1234;
@@ -136,9 +141,20 @@ TEST_F(SlotScreenTest, DetailPanelShowsTheThumbnailOrWhyThereIsNone) {
     const int below = PANEL_Y + PANEL_H + U / 5;
 
     draw_row(1);
-    EXPECT_EQ(pixel_at(PANEL_X + PANEL_W / 2, PANEL_Y + PANEL_H / 2), 0xFFFF0000u);
+    int cx = PANEL_X + PANEL_W / 2, cy = PANEL_Y + PANEL_H / 2;
+    EXPECT_EQ(pixel_at(cx - 20, cy - 20), 0xFFFF0000u);
+    // (SDL widens the 6 bits of RGB565 green to 0xFE.)
+    EXPECT_EQ(pixel_at(cx + 20, cy + 20) | 0x000100, 0xFFFFFFFFu);
     EXPECT_EQ(pixel_at(PANEL_X - 4, PANEL_Y + PANEL_H / 2), argb(0xFF2E221E)) << "the frame";
     EXPECT_TRUE(drawn_in(PANEL_X, below, 200, 20)) << "time and frames under it";
+    // Turned a quarter as the picture is shown: a 487 x 650 panel with the
+    // thumbnail's bottom-left quadrant at the top left.
+    fe.settings.rotation = 1;
+    draw_row(1);
+    cx = PANEL_X + 487 / 2, cy = PANEL_Y + 650 / 2;
+    EXPECT_EQ(pixel_at(cx - 20, cy - 20), 0xFF0000FFu);
+    EXPECT_EQ(pixel_at(cx + 20, cy + 20) | 0x000100, 0xFF00FF00u);
+    fe.settings.rotation = 0;
 
     uint32_t card = argb(0xFF120C0A);
     draw_row(2);
