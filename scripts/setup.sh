@@ -7,7 +7,7 @@ SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 packages="build-essential cmake pkg-config zlib1g-dev libminizip-dev libsdl2-dev
     googletest libgtest-dev binutils-sh-elf gcc-sh4-linux-gnu
-    xvfb xauth x11-utils xdotool openbox"
+    xvfb x11-utils xdotool openbox"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
