@@ -285,6 +285,13 @@ struct MenuState {
     // Left stick as a repeating d-pad.
     int32_t stick_dir;  // 0 none, 1 up, 2 down, 3 left, 4 right
     uint64_t stick_deadline;
+    // The input that ended a key capture is used up until it is let go:
+    // its key's repeats do nothing in the menus; its stick or trigger axis
+    // neither steps the menu nor ends another capture until it is back
+    // inside the stick threshold. (A button acts only on its press anyway.)
+    int32_t used_key;       // scancode; 0 none
+    int32_t used_axis;      // axis + 1; 0 none
+    int32_t used_axis_pad;  // the controller's instance id
     // Once a row acts, or the screen, the depth or the open flag change
     // during a pass, the rest of that pass only draws.
     int32_t pass_frozen;

@@ -88,6 +88,18 @@ void draw_message_body(int px, int py, int pw, int ph, int u) {
     }
 }
 
+// The key that ends a capture is used up with it: held on, its repeats
+// would otherwise reach the screen below at once.
+void end_capture_on_key(int scancode) {
+    pop_screen();
+    fe.menu.used_key = scancode;
+}
+
+// The axis that ended the last capture, still held: it does not end this one.
+bool axis_used_up(const SDL_ControllerAxisEvent& e) {
+    return fe.menu.used_axis == e.axis + 1 && fe.menu.used_axis_pad == e.which;
+}
+
 }  // namespace
 
 void draw_confirm_dialog() {
@@ -177,7 +189,7 @@ void key_capture_event(const SDL_Event* event) {
         if (event->key.repeat) return;
         int scancode = event->key.keysym.scancode;
         if (scancode == SDL_SCANCODE_ESCAPE && !escape_binds()) {
-            pop_screen();
+            end_capture_on_key(scancode);
             return;
         }
         if (fe.capture_column == 0)
@@ -186,7 +198,7 @@ void key_capture_event(const SDL_Event* event) {
             b->key2 = scancode;
         else
             return;
-        pop_screen();
+        end_capture_on_key(scancode);
         return;
     }
     case SDL_CONTROLLERBUTTONDOWN:
@@ -195,11 +207,13 @@ void key_capture_event(const SDL_Event* event) {
         pop_screen();
         return;
     case SDL_CONTROLLERAXISMOTION: {
-        if (fe.capture_column != 2) return;
+        if (fe.capture_column != 2 || axis_used_up(event->caxis)) return;
         int value = event->caxis.value;
         if (abs(value) <= AXIS_THRESHOLD) return;
         b->pad = AXIS_CODE_BASE + 2 * event->caxis.axis + (value > 0 ? 1 : 0);
         pop_screen();
+        fe.menu.used_axis = event->caxis.axis + 1;
+        fe.menu.used_axis_pad = event->caxis.which;
         return;
     }
     default:

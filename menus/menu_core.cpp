@@ -4,6 +4,7 @@
 // persist between passes.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "menus/menus.h"
@@ -190,6 +191,13 @@ void menu_end_screen() {
 }
 
 void menu_handle_event(const SDL_Event* event) {
+    // The key that ended a capture: its repeats are used up with it; its
+    // release, or a fresh press should the release have been missed, ends that.
+    int32_t& used = fe.menu.used_key;
+    if (used && (event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) && event->key.keysym.scancode == used) {
+        if (event->type == SDL_KEYDOWN && event->key.repeat) return;
+        used = 0;
+    }
     if (top_screen() == SCREEN_KEY_CAPTURE) {
         key_capture_event(event);
         return;
@@ -261,17 +269,41 @@ void menu_handle_event(const SDL_Event* event) {
         break;
     }
     case SDL_MOUSEWHEEL:
-        in.wheel += event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event->wheel.y : event->wheel.y;
+        // SDL reports the amount in the direction the player's system is
+        // set to scroll; "flipped" only tells that it was turned already.
+        in.wheel += event->wheel.y;
         break;
     default:
         break;
     }
 }
 
+namespace {
+
+// The axis that ended a capture stays used up while it is held past the
+// threshold; while it is one of the left stick's, that stick does not step
+// the menu. The index of the controller whose stick is quiet, or -1.
+int quiet_stick_pad() {
+    MenuState& m = fe.menu;
+    if (!m.used_axis) return -1;
+    SDL_GameControllerAxis axis = (SDL_GameControllerAxis)(m.used_axis - 1);
+    for (int i = 0; i < fe.pad_count; i++) {
+        if (!fe.pads[i] || SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(fe.pads[i])) != m.used_axis_pad)
+            continue;
+        if (abs(SDL_GameControllerGetAxis(fe.pads[i], axis)) <= STICK_THRESHOLD) break;
+        return axis == SDL_CONTROLLER_AXIS_LEFTX || axis == SDL_CONTROLLER_AXIS_LEFTY ? i : -1;
+    }
+    m.used_axis = 0;  // let go, or its controller is gone
+    return -1;
+}
+
+}  // namespace
+
 void menu_stick_repeat() {
     int dir = STICK_NONE;
+    int quiet = quiet_stick_pad();
     for (int i = 0; i < fe.pad_count && dir == STICK_NONE; i++) {
-        if (!fe.pads[i]) continue;
+        if (!fe.pads[i] || i == quiet) continue;
         int y = SDL_GameControllerGetAxis(fe.pads[i], SDL_CONTROLLER_AXIS_LEFTY);
         int x = SDL_GameControllerGetAxis(fe.pads[i], SDL_CONTROLLER_AXIS_LEFTX);
         if (y < -STICK_THRESHOLD)

@@ -139,7 +139,7 @@ TEST_F(MenuCoreTest, EventsSetFlagsNotCounts) {
         {button_event(SDL_CONTROLLER_BUTTON_Y), &MenuInput::extra, 1},
         {button_event(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER), &MenuInput::page_down, 1},
         {wheel(2, SDL_MOUSEWHEEL_NORMAL), &MenuInput::wheel, 4},  // the wheel adds up
-        {wheel(2, SDL_MOUSEWHEEL_FLIPPED), &MenuInput::wheel, -4},
+        {wheel(2, SDL_MOUSEWHEEL_FLIPPED), &MenuInput::wheel, 4},  // already in the system's direction
         {right_click, &MenuInput::back, 1},
         {right_click, &MenuInput::click, 0},
     };

@@ -282,6 +282,65 @@ TEST_F(KeyCaptureTest, FiveSecondsOrARequestForNoBindingEndTheOverlay) {
     EXPECT_FALSE(send({key_event(SDL_SCANCODE_J)}));
 }
 
+// The input that ends a capture is used up until it is let go: neither a
+// held key's repeats nor a held stick move the cursor off the row just
+// bound or open a second capture; let go and pressed again, they act.
+TEST_F(KeyCaptureTest, TheInputThatEndsACaptureDoesNothingMoreUntilLetGo) {
+    const int first = 4;  // the first game input's row, under the four fixed rows
+    int& cursor = fe.menu.cursor[SCREEN_CONTROLS];
+    const SDL_Event enter = key_event(SDL_SCANCODE_RETURN), tab = key_event(SDL_SCANCODE_TAB);
+    for (SDL_Scancode key : {SDL_SCANCODE_DOWN, SDL_SCANCODE_RIGHT}) {
+        SCOPED_TRACE(SDL_GetScancodeName(key));
+        cursor = first;
+        EXPECT_TRUE(send({enter}));
+        EXPECT_FALSE(send({key_event(key), key_event(key, 1), key_event(key, 1), key_event(key, 1)}));
+        EXPECT_EQ(fe.bindings[0].key1, key);
+        EXPECT_EQ(std::pair(stack(), cursor), std::pair(std::vector<int>{SCREEN_PAUSE, SCREEN_CONTROLS}, first));
+        SDL_Event up{};
+        up.type = SDL_KEYUP;
+        up.key.keysym.scancode = key;
+        bool waits = send({up, key_event(key)});
+        if (key == SDL_SCANCODE_DOWN)
+            EXPECT_EQ(cursor, first + 1) << "pressed again, the key moves the cursor";
+        else
+            EXPECT_TRUE(waits && fe.capture_column == 1) << "pressed again, Right asks for the alternate key";
+        if (waits) send({key_event(SDL_SCANCODE_ESCAPE)});
+    }
+
+    VirtualPad pad;
+    ASSERT_TRUE(pad.ok()) << SDL_GetError();
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // the controller's arrival
+    auto hold = [&](int axis, int value, int passes) {
+        SDL_JoystickSetVirtualAxis(pad.joystick, axis, (Sint16)value);
+        for (int i = 0; i < passes; i++) {
+            fe.menu.stick_deadline = 0;  // as if the repeat delay had run out
+            main_loop_pass();
+        }
+    };
+    for (int axis : {SDL_CONTROLLER_AXIS_LEFTX, SDL_CONTROLLER_AXIS_LEFTY}) {
+        SCOPED_TRACE(axis);
+        cursor = first;
+        EXPECT_TRUE(send({tab}));
+        hold(axis, 30000, 5);
+        EXPECT_EQ(fe.bindings[0].pad, 100 + 2 * axis + 1);
+        EXPECT_EQ(std::pair(stack(), cursor), std::pair(std::vector<int>{SCREEN_PAUSE, SCREEN_CONTROLS}, first));
+        EXPECT_TRUE(send({tab})) << "a new capture";
+        hold(axis, 30000, 3);
+        EXPECT_EQ(top_screen(), SCREEN_KEY_CAPTURE) << "the held stick does not end it";
+        hold(axis, 20000, 1);  // back inside the threshold: let go
+        hold(axis, -30000, 1);
+        EXPECT_EQ(fe.bindings[0].pad, 100 + 2 * axis) << "moved again, the stick is taken";
+        hold(axis, 0, 1);
+    }
+    cursor = first;
+    hold(SDL_CONTROLLER_AXIS_LEFTY, 30000, 1);
+    EXPECT_EQ(cursor, first + 1) << "the stick steps the menu again";
+    hold(SDL_CONTROLLER_AXIS_LEFTY, 0, 1);
+    hold(SDL_CONTROLLER_AXIS_LEFTX, 30000, 1);
+    EXPECT_EQ(std::pair(top_screen(), fe.capture_column), std::pair((int)SCREEN_KEY_CAPTURE, 1));
+}
+
 TEST_F(KeyCaptureTest, TheMainLoopStillHandlesWindowAndControllerEvents) {
     capture(1, 0, 0);
     SDL_Event added{}, focus{}, click{};
