@@ -561,6 +561,36 @@ int measure_text_width(const char* text, int size);
 int text_line_height(int size);
 int draw_text(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align);
 
+// Texts within a width. One that fits is drawn exactly as it is; one that
+// does not is cut with "...", where the cut keeps:
+enum TextCut : int {
+    CUT_KEEPS_START = 0,  // its start ("A long na...")
+    CUT_KEEPS_END = 1,    // its end ("...roms/Folder/"): a path keeps its own name
+    CUT_KEEPS_BOTH = 2,   // both ends ("Cannot open /ho...Folder/game.zip")
+};
+// Whether the text might be wider than max_w at size: a bound from its byte
+// count alone, so that a text well inside the width is never measured.
+int text_may_exceed(const char* text, int size, int max_w);
+// The same bound as a width: no text is wider.
+int text_width_bound(const char* text, int size);
+// A path (absolute, from home, or relative with "./" or "../") keeps its
+// end; any other text its start.
+int cut_for(const char* text);
+// The text within max_w pixels at size: the text itself when it fits, else
+// the cut text written into out (out_size bytes); "" when not even the dots
+// fit. Cuts fall between code points.
+const char* fit_text(const char* text, int size, int max_w, int cut, char* out, size_t out_size);
+int draw_text_fitted(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align,
+                     int max_w, int cut);
+// The first line of a text broken to fit max_w pixels: at most max_bytes
+// bytes up to the first newline, shortened until they fit, back to the
+// last space, "/" or "" when there is one, else a byte at a time; never
+// below one byte. Copied into line (max_bytes + 1 bytes); the result is
+// its length, 0 for an empty line.
+int wrap_text_line(const char* text, int size, int max_w, int max_bytes, char* line);
+// Where the text goes on after a line of k bytes: past one space or newline.
+const char* next_line_start(const char* text, int k);
+
 // ---------------------------------------------------------------------------
 // Picture output
 

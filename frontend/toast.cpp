@@ -89,8 +89,12 @@ void draw_toast(int w, int h) {
     if (!fe.toast_text[0] || SDL_GetPerformanceCounter() > fe.toast_expiry) return;
     int u = fe.ui_unit;
     int size = toast_text_size(u);
-    ToastBox box = toast_box(w, h, u, measure_text_width(fe.toast_text, size), text_line_height(size));
+    // A toast naming a long path keeps what happened and the path's end,
+    // its box within the window's margins.
+    char cut[sizeof fe.toast_text + 8];
+    const char* text = fit_text(fe.toast_text, size, w - u * 80 / 100 - u * 40 / 100, CUT_KEEPS_BOTH, cut, sizeof cut);
+    ToastBox box = toast_box(w, h, u, measure_text_width(text, size), text_line_height(size));
     fill_rounded_rect(fe.renderer, box.x, box.y, box.w, box.h, u / 10, 0xE61A1210u);
     fill_rect(fe.renderer, box.x, box.bottom - u * 3 / 100, box.w, u * 3 / 100, accent_colour());
-    draw_text(fe.renderer, fe.toast_text, w / 2, box.text_y, size, 0xFFF6F2F0u, ALIGN_CENTRE);
+    draw_text(fe.renderer, text, w / 2, box.text_y, size, 0xFFF6F2F0u, ALIGN_CENTRE);
 }

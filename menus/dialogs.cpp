@@ -64,25 +64,16 @@ void draw_message_body(int px, int py, int pw, int ph, int u) {
     int size = u / 5, left = px + u * 36 / 100, limit = pw - u * 72 / 100;
     int y = py + u * 84 / 100;
     while (y < py + ph - u * 80 / 100) {
-        size_t n = strcspn(t, "\n");
-        if (n == 0) {
+        if (*t == '\n') {
             y += u * 14 / 100;
             t++;
             if (!*t) break;
             continue;
         }
-        int k = (int)(n < MESSAGE_LINE_MAX ? n : MESSAGE_LINE_MAX);
         char line[MESSAGE_LINE_MAX + 1];
-        snprintf(line, sizeof line, "%.*s", k, t);
-        while (k > 1 && measure_text_width(line, size) > limit) {
-            int j = k - 1;
-            while (j >= 1 && line[j] != ' ' && line[j] != '/' && line[j] != '\\') j--;
-            k = j >= 1 ? j : k - 1;
-            line[k] = '\0';
-        }
+        int k = wrap_text_line(t, size, limit, MESSAGE_LINE_MAX, line);
         draw_text(fe.renderer, line, left, y, size, 0xFFDED6D2, ALIGN_LEFT);
-        t += k;
-        if (*t == ' ' || *t == '\n') t++;
+        t = next_line_start(t, k);
         y += u * 28 / 100;
         if (!*t) break;
     }
@@ -100,6 +91,28 @@ bool axis_used_up(const SDL_ControllerAxisEvent& e) {
     return fe.menu.used_axis == e.axis + 1 && fe.menu.used_axis_pad == e.which;
 }
 
+// The question, centred: one line when it fits the panel (less its
+// margins), else broken into lines like the message box's, as many as stand
+// above the buttons, the last cut when the rest does not fit on it.
+void draw_confirm_text(int cx, int pw, int y, int bottom, int u) {
+    const char* t = fe.confirm_text;
+    int size = u * 22 / 100, limit = pw - u * 72 / 100, step = u * 30 / 100;
+    if (!text_may_exceed(t, size, limit) || measure_text_width(t, size) <= limit) {
+        draw_text(fe.renderer, t, cx, y, size, 0xFFF0EAE8, ALIGN_CENTRE);
+        return;
+    }
+    char line[sizeof fe.confirm_text];
+    for (; *t && y + text_line_height(size) <= bottom; y += step) {
+        if (y + step + text_line_height(size) > bottom) {  // the last line there is room for
+            draw_text_fitted(fe.renderer, t, cx, y, size, 0xFFF0EAE8, ALIGN_CENTRE, limit, CUT_KEEPS_START);
+            return;
+        }
+        int k = wrap_text_line(t, size, limit, (int)sizeof line - 1, line);
+        draw_text(fe.renderer, line, cx, y, size, 0xFFF0EAE8, ALIGN_CENTRE);
+        t = next_line_start(t, k);
+    }
+}
+
 }  // namespace
 
 void draw_confirm_dialog() {
@@ -114,7 +127,7 @@ void draw_confirm_dialog() {
     int pw = u * 760 / 100, ph = u * 250 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
     fill_rounded_rect(fe.renderer, px, py, pw, ph, u * 16 / 100, PANEL_COLOUR);
     fill_rect(fe.renderer, px, py, pw, u / 25, accent);
-    draw_text(fe.renderer, fe.confirm_text, w / 2, py + u * 56 / 100, u * 22 / 100, 0xFFF0EAE8, ALIGN_CENTRE);
+    draw_confirm_text(w / 2, pw, py + u * 56 / 100, py + ph - u * 36 / 100 - u * 56 / 100, u);
 
     if (live) {
         if (in.up || in.left) cursor = BUTTON_YES;
@@ -148,8 +161,8 @@ void draw_message_box() {
     int pw = u * 9, ph = u * 380 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
     fill_rounded_rect(fe.renderer, px, py, pw, ph, u * 16 / 100, PANEL_COLOUR);
     fill_rect(fe.renderer, px, py, pw, u / 25, 0xFF5878EC);
-    draw_text(fe.renderer, fe.message_title, px + u * 36 / 100, py + u * 28 / 100, u * 30 / 100, 0xFFFAF6F4,
-              ALIGN_LEFT);
+    draw_text_fitted(fe.renderer, fe.message_title, px + u * 36 / 100, py + u * 28 / 100, u * 30 / 100, 0xFFFAF6F4,
+                     ALIGN_LEFT, pw - u * 72 / 100, CUT_KEEPS_START);
     draw_message_body(px, py, pw, ph, u);
     draw_text(fe.renderer, "Press Enter / A to continue", px + pw - u * 36 / 100, py + ph - u * 52 / 100,
               u * 18 / 100, 0xFFA0928C, ALIGN_RIGHT);
@@ -170,14 +183,19 @@ void draw_key_capture() {
     draw_shade(w, h, 0xAA000000);
     fill_rounded_rect(fe.renderer, w / 2 - u * 360 / 100, h / 2 - u * 110 / 100, u * 720 / 100, u * 220 / 100,
                       u * 14 / 100, 0xFA261B18);
+    // Within the panel, whatever the label and the window's size.
+    int inner = u * 720 / 100 - u * 72 / 100;
     const char* prompt = fe.capture_column == 2 ? "Press a controller button or move a stick for" : "Press a key for";
-    draw_text(fe.renderer, prompt, w / 2, h / 2 - u * 70 / 100, u * 24 / 100, 0xFFD6CCC8, ALIGN_CENTRE);
-    draw_text(fe.renderer, capture_label(), w / 2, h / 2 - u * 30 / 100, u * 36 / 100, accent_colour(), ALIGN_CENTRE);
+    draw_text_fitted(fe.renderer, prompt, w / 2, h / 2 - u * 70 / 100, u * 24 / 100, 0xFFD6CCC8, ALIGN_CENTRE, inner,
+                     CUT_KEEPS_START);
+    draw_text_fitted(fe.renderer, capture_label(), w / 2, h / 2 - u * 30 / 100, u * 36 / 100, accent_colour(),
+                     ALIGN_CENTRE, inner, CUT_KEEPS_START);
     double elapsed = (double)(SDL_GetPerformanceCounter() - fe.capture_start) / (double)fe.perf_freq;
     double left = CAPTURE_SECONDS - elapsed;
     char text[64];
     snprintf(text, sizeof text, "Waiting %.0f s  -  Esc cancels", left > 0 ? left : 0.0);
-    draw_text(fe.renderer, text, w / 2, h / 2 + u * 40 / 100, u / 5, 0xFFA0928C, ALIGN_CENTRE);
+    draw_text_fitted(fe.renderer, text, w / 2, h / 2 + u * 40 / 100, u / 5, 0xFFA0928C, ALIGN_CENTRE, inner,
+                     CUT_KEEPS_START);
     if (left <= 0) pop_screen();
 }
 

@@ -16,6 +16,7 @@ constexpr uint64_t STICK_FIRST_REPEAT_MS = 350;
 constexpr uint64_t STICK_REPEAT_MS = 110;
 constexpr double HEADER_FADE_MS = 160.0;
 constexpr float HIGHLIGHT_EASING = 0.35f;
+const char NAVIGATION_HINT[] = "Enter/A  Select     Esc/B  Back     Left/Right  Change";
 
 enum StickDirection : int { STICK_NONE = 0, STICK_UP, STICK_DOWN, STICK_LEFT, STICK_RIGHT };
 
@@ -48,6 +49,38 @@ uint32_t highlight_colour(uint32_t accent) {
 
 uint64_t ms_to_ticks(uint64_t ms) { return ms * fe.perf_freq / 8 / 125; }
 
+// The least room between a row's label and its value, and between the
+// footer's help and the navigation hint.
+int text_gap(int u) { return u / 5; }
+
+// A row's label and its shown value (the value in `format`, with or without
+// the arrows) within the row's span. As they are when they fit side by
+// side; otherwise the value gives way first, down to two fifths of the
+// span (or its own width when less), then the label. Both stay whole when
+// their lengths alone show that they fit, unmeasured.
+void fit_row_texts(const char** label, char* label_buf, const char* value, const char* format, char* shown,
+                   int span, int u) {
+    const size_t size = 300;
+    int ls = u * 24 / 100, vs = u * 22 / 100, gap = text_gap(u);
+    int extra = value ? gap + text_width_bound(shown, vs) : 0;
+    if (text_width_bound(*label, ls) + extra <= span) return;
+    int lw = measure_text_width(*label, ls);
+    int vw = value ? measure_text_width(shown, vs) : 0;
+    if (lw + (value ? gap + vw : 0) <= span) return;
+    int label_room = span;
+    if (value) {
+        int room = std::max(span - gap - lw, std::min(vw, span * 2 / 5));
+        if (vw > room) {
+            int arrows = vw - measure_text_width(value, vs);
+            char cut[300];
+            snprintf(shown, size, format, fit_text(value, vs, room - arrows, cut_for(value), cut, sizeof cut));
+            vw = measure_text_width(shown, vs);
+        }
+        label_room = span - gap - vw;
+    }
+    *label = fit_text(*label, ls, label_room, cut_for(*label), label_buf, size);
+}
+
 }  // namespace
 
 void menu_pass_begin() {
@@ -69,10 +102,16 @@ void menu_begin_screen(const char* title, const char* hint) {
     int a = (int)(std::min(1.0, elapsed / HEADER_FADE_MS) * 255);
     int x0 = u * 40 / 100, y0 = u * 36 / 100;
     uint32_t dim_text = with_alpha(0xAC9C96, a);
-    draw_text(fe.renderer, fe.adapter.title ? fe.adapter.title : "", x0, y0, u * 22 / 100, dim_text, ALIGN_LEFT);
+    // The game's title and the hint may come from a profile or be a folder:
+    // both stop at the window's margin.
+    draw_text_fitted(fe.renderer, fe.adapter.title ? fe.adapter.title : "", x0, y0, u * 22 / 100, dim_text, ALIGN_LEFT,
+                     w - 2 * x0, CUT_KEEPS_START);
     draw_text(fe.renderer, title, x0, y0 + u * 30 / 100, u * 44 / 100, with_alpha(0xFAF6F4, a), ALIGN_LEFT);
     fill_rect(fe.renderer, x0, y0 + u * 86 / 100, u * 64 / 100, u / 25, with_alpha(accent_colour(), a));
-    if (hint && hint[0]) draw_text(fe.renderer, hint, x0 + u * 80 / 100, y0 + u * 78 / 100, u * 18 / 100, dim_text, ALIGN_LEFT);
+    int hint_x = x0 + u * 80 / 100;
+    if (hint && hint[0])
+        draw_text_fitted(fe.renderer, hint, hint_x, y0 + u * 78 / 100, u * 18 / 100, dim_text, ALIGN_LEFT,
+                         w - x0 - hint_x, cut_for(hint));
 
     MenuLayout& l = fe.menu.layout;
     l.list_left = x0;
@@ -119,19 +158,15 @@ int menu_item(const char* label, const char* value, int enabled, int* change, co
 
     int text_y = row_y + (bar_h - text_line_height(u * 24 / 100)) / 2;
     uint32_t label_colour = !enabled ? 0xFF706460 : selected ? 0xFFFFFFFF : 0xFFDCD2CE;
-    draw_text(fe.renderer, label, l.list_left + u * 8 / 100, text_y, u * 24 / 100, label_colour, ALIGN_LEFT);
+    int label_x = l.list_left + u * 8 / 100, value_right = l.list_left + l.list_width - u * 16 / 100;
+    const char* format = value && enabled && selected && change ? "<  %s  >" : "%s";
+    char shown[300], label_buf[300];
+    if (value) snprintf(shown, sizeof shown, format, value);
+    fit_row_texts(&label, label_buf, value, format, shown, value_right - label_x, u);
+    draw_text(fe.renderer, label, label_x, text_y, u * 24 / 100, label_colour, ALIGN_LEFT);
     if (value) {
-        char shown[300];
-        uint32_t colour;
-        if (enabled && selected) {
-            snprintf(shown, sizeof shown, change ? "<  %s  >" : "%s", value);
-            colour = accent;
-        } else {
-            snprintf(shown, sizeof shown, "%s", value);
-            colour = enabled ? 0xFFB6A6A0 : 0xFF706460;
-        }
-        draw_text(fe.renderer, shown, l.list_left + l.list_width - u * 16 / 100, text_y, u * 22 / 100, colour,
-                  ALIGN_RIGHT);
+        uint32_t colour = enabled && selected ? accent : enabled ? 0xFFB6A6A0 : 0xFF706460;
+        draw_text(fe.renderer, shown, value_right, text_y, u * 22 / 100, colour, ALIGN_RIGHT);
     }
 
     if (!enabled || !selected || !live) return 0;
@@ -182,12 +217,22 @@ void menu_end_screen() {
                   accent_colour());
     }
 
+    // The help explains the row: where it would reach the navigation hint,
+    // the hint gives way; where it is too wide even alone, it is cut.
     int footer_y = h - u * 52 / 100;
     fill_rect(fe.renderer, 0, footer_y - u / 10, w, 1, 0xFF382C28);
-    if (fe.menu.help_text[0])
-        draw_text(fe.renderer, fe.menu.help_text, u * 40 / 100, footer_y, u * 19 / 100, 0xFFBEB0AA, ALIGN_LEFT);
-    draw_text(fe.renderer, "Enter/A  Select     Esc/B  Back     Left/Right  Change", w - u * 40 / 100, footer_y,
-              u * 18 / 100, 0xFF82746E, ALIGN_RIGHT);
+    const char* help = fe.menu.help_text;
+    int help_size = u * 19 / 100, hint_size = u * 18 / 100, margin = u * 40 / 100;
+    int room = w - 2 * margin, gap = text_gap(u);
+    bool hint_shown = true;
+    char help_buf[sizeof fe.menu.help_text + 8];
+    if (help[0] && text_width_bound(help, help_size) + gap + text_width_bound(NAVIGATION_HINT, hint_size) > room &&
+        measure_text_width(help, help_size) + gap + measure_text_width(NAVIGATION_HINT, hint_size) > room) {
+        hint_shown = false;
+        help = fit_text(help, help_size, room, cut_for(help), help_buf, sizeof help_buf);
+    }
+    if (help[0]) draw_text(fe.renderer, help, margin, footer_y, help_size, 0xFFBEB0AA, ALIGN_LEFT);
+    if (hint_shown) draw_text(fe.renderer, NAVIGATION_HINT, w - margin, footer_y, hint_size, 0xFF82746E, ALIGN_RIGHT);
 }
 
 void menu_handle_event(const SDL_Event* event) {

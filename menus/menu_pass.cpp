@@ -89,6 +89,18 @@ const char* pad_name(int i) {
     return name ? name : "";
 }
 
+// "Data folder: /its/path" in the About screen's detail line: where it is
+// too wide, the path keeps its end beside the whole label.
+void draw_labelled_path(const char* label, const char* path, int x, int y, int room) {
+    int size = fe.ui_unit * 18 / 100;
+    char text[2112], cut[2112];
+    snprintf(text, sizeof text, "%s%s", label, path);
+    if (text_may_exceed(text, size, room) && measure_text_width(text, size) > room)
+        snprintf(text, sizeof text, "%s%s", label,
+                 fit_text(path, size, room - measure_text_width(label, size), cut_for(path), cut, sizeof cut));
+    draw_text(fe.renderer, text, x, y, size, ABOUT_DETAIL_COLOUR, ALIGN_LEFT);
+}
+
 }  // namespace
 
 void menus_install() {
@@ -181,17 +193,19 @@ void draw_about_screen() {
         if (*text == '\n') text++;
     }
 
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(fe.renderer, &w, &h);
+    int room = w - 2 * x;
     char detail[2112];
-    snprintf(detail, sizeof detail, "Data folder: %s", fe.data_dir);
-    draw_text(fe.renderer, detail, x, y + u * 16 / 100, u * 18 / 100, ABOUT_DETAIL_COLOUR, ALIGN_LEFT);
+    draw_labelled_path("Data folder: ", fe.data_dir, x, y + u * 16 / 100, room);
     SDL_version v;
     SDL_GetVersion(&v);
     SDL_RendererInfo info;
     const char* renderer = SDL_GetRendererInfo(fe.renderer, &info) == 0 && info.name ? info.name : "SDL_Renderer";
     snprintf(detail, sizeof detail, "SDL %d.%d.%d   Renderer: %s", v.major, v.minor, v.patch, renderer);
     draw_text(fe.renderer, detail, x, y + u * 44 / 100, u * 18 / 100, ABOUT_DETAIL_COLOUR, ALIGN_LEFT);
-    snprintf(detail, sizeof detail, "Profile: %s", fe.profile.loaded ? fe.profile.path : "none (adapter defaults)");
-    draw_text(fe.renderer, detail, x, y + u * 72 / 100, u * 18 / 100, ABOUT_DETAIL_COLOUR, ALIGN_LEFT);
+    draw_labelled_path("Profile: ", fe.profile.loaded ? fe.profile.path : "none (adapter defaults)", x,
+                       y + u * 72 / 100, room);
     snprintf(detail, sizeof detail, "%s", fe.feature_summary);
     draw_text(fe.renderer, detail, x, y + u, u * 16 / 100, ABOUT_DETAIL_COLOUR, ALIGN_LEFT);
 

@@ -111,7 +111,9 @@ int entry_row(const DirEntry& e) {
     char label[560];
     const char* value;
     if (e.is_folder) {
-        snprintf(label, sizeof label, "%s%s", e.name, "/");
+        // A location may end in "/" already ("/" itself, a HOME with one).
+        size_t n = strlen(e.name);
+        snprintf(label, sizeof label, "%s%s", e.name, n > 0 && e.name[n - 1] == '/' ? "" : "/");
         value = "folder";
     } else {
         int zip = is_zip_name(e.name);

@@ -73,9 +73,9 @@ void draw_detail_panel(const StateSlotInfo& info, const char* value) {
     if (info.usable) {
         char details[96];
         snprintf(details, sizeof details, "%s   -   %u frames played", value, (unsigned)info.frames);
-        draw_text(fe.renderer, details, px, y, u / 5, 0xFFCEC2BE, ALIGN_LEFT);
+        draw_text_fitted(fe.renderer, details, px, y, u / 5, 0xFFCEC2BE, ALIGN_LEFT, aw, CUT_KEEPS_START);
     } else if (info.exists) {
-        draw_text(fe.renderer, info.error, px, y, u * 18 / 100, 0xFF78A0FF, ALIGN_LEFT);
+        draw_text_fitted(fe.renderer, info.error, px, y, u * 18 / 100, 0xFF78A0FF, ALIGN_LEFT, aw, CUT_KEEPS_START);
     }
 }
 

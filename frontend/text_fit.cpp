@@ -1,0 +1,133 @@
+// Texts that must stay within a width: a row's label and value, a footer,
+// a panel's title, a path shown at a fixed spot. A text that fits is drawn
+// exactly as it is; one that does not is cut with "..." (the font's glyphs
+// are Latin-1, which has no ellipsis), or broken into lines where the
+// layout has room for several.
+#include <algorithm>
+#include <cstring>
+
+#include "data/font_atlas.h"
+#include "frontend/font.h"
+#include "frontend/frontend.h"
+
+namespace {
+
+const char DOTS[] = "...";
+constexpr size_t DOTS_LEN = sizeof DOTS - 1;
+
+double advance_of(uint32_t cp) { return FONT_GLYPHS[glyph_index(cp)].advance; }
+
+// The widest glyph's advance: with it, a text's byte count bounds its width.
+double widest_advance() {
+    static const double widest = [] {
+        double w = 0.0;
+        for (const GlyphInfo& g : FONT_GLYPHS) w = std::max(w, (double)g.advance);
+        return w;
+    }();
+    return widest;
+}
+
+bool is_separator(char c) { return c == ' ' || c == '/' || c == '\\'; }
+
+}  // namespace
+
+int text_width_bound(const char* text, int size) {
+    return (int)(strlen(text) * widest_advance() * size / FONT_NOMINAL_SIZE) + 1;
+}
+
+int text_may_exceed(const char* text, int size, int max_w) {
+    if (max_w < 0) return 1;
+    // Every code point takes at least one byte and at most the widest advance.
+    double per_byte = widest_advance() * size / FONT_NOMINAL_SIZE;
+    size_t safe = per_byte > 0 ? (size_t)(max_w / per_byte) : SIZE_MAX;
+    return strnlen(text, safe + 1) > safe;
+}
+
+int cut_for(const char* text) {
+    const char* t = text;
+    if (t[0] == '.' && t[1] == '.') t++;
+    bool path = t[0] == '/' || t[0] == '~' || (t[0] == '.' && t[1] == '/') ||
+                (((t[0] | 0x20) >= 'a' && (t[0] | 0x20) <= 'z') && t[1] == ':' && (t[2] == '\\' || t[2] == '/'));
+    return path ? CUT_KEEPS_END : CUT_KEEPS_START;
+}
+
+const char* fit_text(const char* text, int size, int max_w, int cut, char* out, size_t out_size) {
+    if (!text_may_exceed(text, size, max_w)) return text;
+    double s = size / (double)FONT_NOMINAL_SIZE;
+    // The width test of measure_text_width: the sum of advances, rounded once.
+    auto fits = [&](double sum) { return (int)(sum * s + 0.5) <= max_w; };
+    double total = 0.0;
+    uint32_t cp;
+    for (const char* p = text; int n = utf8_decode(p, &cp); p += n) total += advance_of(cp);
+    if (fits(total)) return text;
+
+    out[0] = '\0';
+    double dots = DOTS_LEN * advance_of('.');
+    if (out_size <= DOTS_LEN || !fits(dots)) return out;
+    size_t room = out_size - 1 - DOTS_LEN;  // bytes of the text kept beside the dots
+    size_t len = strlen(text);
+
+    // The start that is kept: all the width but the dots', half of it when
+    // the end is kept too, none when only the end is.
+    size_t head = 0;
+    double head_sum = 0.0;
+    const double half = (max_w / s - dots) / 2;
+    if (cut != CUT_KEEPS_END) {
+        for (int n; (n = utf8_decode(text + head, &cp)) > 0; head += (size_t)n) {
+            double next = head_sum + advance_of(cp);
+            bool ok = cut == CUT_KEEPS_BOTH ? next <= half : fits(next + dots);
+            if (!ok || head + (size_t)n > room) break;
+            head_sum = next;
+        }
+    }
+    // The end that is kept: the shortest tail after the start that leaves
+    // room for it.
+    size_t tail = len;
+    if (cut != CUT_KEEPS_START) {
+        double before = head_sum;
+        for (size_t at = head;;) {
+            if (fits(head_sum + dots + (total - before)) && head + (len - at) <= room) {
+                tail = at;
+                break;
+            }
+            int n = utf8_decode(text + at, &cp);
+            if (n == 0) break;
+            before += advance_of(cp);
+            at += (size_t)n;
+        }
+    }
+    // Blanks next to the dots only widen the gap.
+    while (head > 0 && text[head - 1] == ' ') head--;
+    while (tail < len && text[tail] == ' ') tail++;
+    memcpy(out, text, head);
+    memcpy(out + head, DOTS, DOTS_LEN);
+    memcpy(out + head + DOTS_LEN, text + tail, len - tail);
+    out[head + DOTS_LEN + (len - tail)] = '\0';
+    return out;
+}
+
+int draw_text_fitted(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align,
+                     int max_w, int cut) {
+    if (!text) return 0;
+    char fitted[FE_PATH_SIZE + 128];
+    return draw_text(r, fit_text(text, size, max_w, cut, fitted, sizeof fitted), x, y, size, colour, align);
+}
+
+int wrap_text_line(const char* text, int size, int max_w, int max_bytes, char* line) {
+    int k = (int)std::min(strcspn(text, "\n"), (size_t)max_bytes);
+    memcpy(line, text, (size_t)k);
+    line[k] = '\0';
+    while (k > 1 && measure_text_width(line, size) > max_w) {
+        int j = k - 1;
+        while (j >= 1 && !is_separator(line[j])) j--;
+        k = j >= 1 ? j : k - 1;
+        line[k] = '\0';
+    }
+    return k;
+}
+
+const char* next_line_start(const char* text, int k) {
+    text += k;
+    if (*text == ' ' || *text == '\n') text++;
+    return text;
+}

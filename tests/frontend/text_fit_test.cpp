@@ -1,0 +1,120 @@
+// Texts within a width: what fits is left alone, what does not is cut
+// with "..." at its end, its start or its middle, never inside a UTF-8
+// sequence and never wider than the width; lines broken like the message
+// box's.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "frontend/frontend.h"
+
+namespace {
+
+constexpr int SIZE = 22;
+
+std::string fit(const std::string& text, int max_w, int cut) {
+    char out[512];
+    return fit_text(text.c_str(), SIZE, max_w, cut, out, sizeof out);
+}
+
+int width(const std::string& text) { return measure_text_width(text.c_str(), SIZE); }
+
+bool starts_with(const std::string& s, const std::string& p) { return s.compare(0, p.size(), p) == 0; }
+bool ends_with(const std::string& s, const std::string& p) {
+    return s.size() >= p.size() && s.compare(s.size() - p.size(), p.size(), p) == 0;
+}
+
+}  // namespace
+
+TEST(TextFit, AFittingTextIsLeftAsItIsAndALongOneIsCutToTheWidestThatFits) {
+    const std::string name = "Talvex - The Iron Pinions (every revision, with its long name)";
+    const char* text = name.c_str();
+    char out[512];
+    EXPECT_EQ(fit_text(text, SIZE, width(name), CUT_KEEPS_START, out, sizeof out), text) << "exactly as wide";
+    EXPECT_EQ(fit_text(text, SIZE, 5000, CUT_KEEPS_END, out, sizeof out), text);
+
+    const std::string path = "/home/player/.local/share/Velmorhaven/Talvex - The Iron Pinions/";
+    const struct {
+        std::string text;
+        int cut;
+        std::string starts, ends;
+    } cases[] = {
+        {name, CUT_KEEPS_START, "Talvex - The", "..."},
+        {path, CUT_KEEPS_END, "...", "Pinions/"},
+        {"Cannot open " + path + "roms/talvex.zip", CUT_KEEPS_BOTH, "Cannot open", "talvex.zip"},
+    };
+    for (const auto& c : cases) {
+        for (int max_w : {120, 200, 333}) {
+            SCOPED_TRACE(c.text + " in " + std::to_string(max_w));
+            std::string got = fit(c.text, max_w, c.cut);
+            EXPECT_LE(width(got), max_w);
+            EXPECT_TRUE(starts_with(got, c.cut == CUT_KEEPS_END ? "..." : c.starts.substr(0, 3))) << got;
+            EXPECT_TRUE(ends_with(got, c.cut == CUT_KEEPS_START ? "..." : c.ends.substr(c.ends.size() - 3))) << got;
+            // The widest that fits: one more character of the text (with
+            // the blanks before it, which the cut leaves out) would not.
+            size_t dots = got.find("...");
+            ASSERT_NE(dots, std::string::npos) << got;
+            if (c.cut == CUT_KEEPS_START) {
+                size_t next = dots;
+                while (c.text[next] == ' ') next++;
+                EXPECT_GT(width(c.text.substr(0, next + 1) + "..."), max_w);
+            } else if (c.cut == CUT_KEEPS_END) {
+                size_t start = c.text.size() - (got.size() - 3) - 1;
+                while (c.text[start] == ' ') start--;
+                EXPECT_GT(width("..." + c.text.substr(start)), max_w);
+            }
+        }
+    }
+    EXPECT_EQ(fit(path, width("..") , CUT_KEEPS_END), "") << "not even the dots fit";
+}
+
+TEST(TextFit, CutsFallBetweenCodePoints) {
+    std::string accented;
+    for (int i = 0; i < 40; i++) accented += "\xC3\xA9";  // U+00E9, two bytes each
+    for (int cut : {CUT_KEEPS_START, CUT_KEEPS_END, CUT_KEEPS_BOTH}) {
+        for (int max_w = 30; max_w < 200; max_w += 7) {
+            std::string got = fit(accented, max_w, cut);
+            std::string kept;
+            for (char c : got)
+                if (c != '.') kept += c;
+            ASSERT_EQ(kept.size() % 2, 0u) << "cut " << cut << " at " << max_w;
+            for (size_t i = 0; i < kept.size(); i += 2)
+                ASSERT_EQ(kept.substr(i, 2), "\xC3\xA9") << "cut " << cut << " at " << max_w;
+        }
+    }
+}
+
+TEST(TextFit, PathsKeepTheirEndOtherTextsTheirStart) {
+    for (const char* path : {"/home/a", "~/roms", "./talvex.zip", "../roms/x", "C:\\roms", "d:/games"})
+        EXPECT_EQ(cut_for(path), CUT_KEEPS_END) << path;
+    for (const char* text : {"Data Folder", "not/a/path", "talvex.zip", "", ".hidden", "REC movie.femv"})
+        EXPECT_EQ(cut_for(text), CUT_KEEPS_START) << text;
+}
+
+TEST(TextFit, TheLengthBoundNeverCallsAWideTextNarrow) {
+    for (const char* text : {"WWWWWWWWWW", "iiiiiiiiii", "Mixed text, with ÆØÅ and WWW", "\xE2\x82\xAC\xE2\x82\xAC"}) {
+        int w = measure_text_width(text, SIZE);
+        EXPECT_LE(w, text_width_bound(text, SIZE)) << text;
+        EXPECT_TRUE(text_may_exceed(text, SIZE, w - 1)) << text;
+    }
+}
+
+TEST(TextFit, LinesBreakAtTheLastSpaceOrSlashThatFitsAndLongWordsAreBroken) {
+    char line[256];
+    const char* text = "Put voxa.zip next to talvex.zip or select it.";
+    int limit = width("Put voxa.zip next to") + 2;
+    int k = wrap_text_line(text, SIZE, limit, 255, line);
+    EXPECT_EQ(std::string(line), "Put voxa.zip next to");
+    EXPECT_EQ(std::string(next_line_start(text, k)), "talvex.zip or select it.");
+
+    const char* path = "/home/player/roms/talvex.zip";
+    k = wrap_text_line(path, SIZE, width("/home/player/roms") + 1, 255, line);
+    EXPECT_EQ(std::string(line), "/home/player/roms");
+    EXPECT_EQ(std::string(next_line_start(path, k)), "/talvex.zip") << "a slash starts the next line";
+
+    k = wrap_text_line("abcdefghijklmnop", SIZE, width("abcde"), 255, line);
+    EXPECT_EQ(std::string(line), "abcde") << "a word wider than the line is broken";
+    EXPECT_EQ(wrap_text_line("x", SIZE, 1, 255, line), 1) << "never below one byte";
+    EXPECT_EQ(wrap_text_line("first\nsecond", SIZE, 1000, 255, line), 5);
+    EXPECT_EQ(wrap_text_line("\nsecond", SIZE, 1000, 255, line), 0);
+}
