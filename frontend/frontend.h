@@ -590,6 +590,11 @@ int draw_text_fitted(SDL_Renderer* r, const char* text, int x, int y, int size, 
 int wrap_text_line(const char* text, int size, int max_w, int max_bytes, char* line);
 // Where the text goes on after a line of k bytes: past one space or newline.
 const char* next_line_start(const char* text, int k);
+// A text that fits max_w drawn as draw_text draws it; a longer one broken
+// into lines as above, drawn at x (aligned) from y down by step while a
+// line stays above bottom, the last of them cut when the rest does not fit.
+void draw_text_wrapped(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align,
+                       int max_w, int step, int bottom);
 
 // ---------------------------------------------------------------------------
 // Picture output

@@ -131,3 +131,22 @@ const char* next_line_start(const char* text, int k) {
     if (*text == ' ' || *text == '\n') text++;
     return text;
 }
+
+void draw_text_wrapped(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align,
+                       int max_w, int step, int bottom) {
+    if (!text_may_exceed(text, size, max_w) || measure_text_width(text, size) <= max_w) {
+        draw_text(r, text, x, y, size, colour, align);
+        return;
+    }
+    int line_h = text_line_height(size);
+    char line[FE_PATH_SIZE];
+    for (; *text && y + line_h <= bottom; y += step) {
+        if (y + step + line_h > bottom) {  // the last line there is room for
+            draw_text_fitted(r, text, x, y, size, colour, align, max_w, CUT_KEEPS_START);
+            return;
+        }
+        int k = wrap_text_line(text, size, max_w, (int)sizeof line - 1, line);
+        draw_text(r, line, x, y, size, colour, align);
+        text = next_line_start(text, k);
+    }
+}

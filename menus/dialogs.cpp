@@ -91,28 +91,6 @@ bool axis_used_up(const SDL_ControllerAxisEvent& e) {
     return fe.menu.used_axis == e.axis + 1 && fe.menu.used_axis_pad == e.which;
 }
 
-// The question, centred: one line when it fits the panel (less its
-// margins), else broken into lines like the message box's, as many as stand
-// above the buttons, the last cut when the rest does not fit on it.
-void draw_confirm_text(int cx, int pw, int y, int bottom, int u) {
-    const char* t = fe.confirm_text;
-    int size = u * 22 / 100, limit = pw - u * 72 / 100, step = u * 30 / 100;
-    if (!text_may_exceed(t, size, limit) || measure_text_width(t, size) <= limit) {
-        draw_text(fe.renderer, t, cx, y, size, 0xFFF0EAE8, ALIGN_CENTRE);
-        return;
-    }
-    char line[sizeof fe.confirm_text];
-    for (; *t && y + text_line_height(size) <= bottom; y += step) {
-        if (y + step + text_line_height(size) > bottom) {  // the last line there is room for
-            draw_text_fitted(fe.renderer, t, cx, y, size, 0xFFF0EAE8, ALIGN_CENTRE, limit, CUT_KEEPS_START);
-            return;
-        }
-        int k = wrap_text_line(t, size, limit, (int)sizeof line - 1, line);
-        draw_text(fe.renderer, line, cx, y, size, 0xFFF0EAE8, ALIGN_CENTRE);
-        t = next_line_start(t, k);
-    }
-}
-
 }  // namespace
 
 void draw_confirm_dialog() {
@@ -127,7 +105,9 @@ void draw_confirm_dialog() {
     int pw = u * 760 / 100, ph = u * 250 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
     fill_rounded_rect(fe.renderer, px, py, pw, ph, u * 16 / 100, PANEL_COLOUR);
     fill_rect(fe.renderer, px, py, pw, u / 25, accent);
-    draw_confirm_text(w / 2, pw, py + u * 56 / 100, py + ph - u * 36 / 100 - u * 56 / 100, u);
+    // One line, or as many as stand above the buttons.
+    draw_text_wrapped(fe.renderer, fe.confirm_text, w / 2, py + u * 56 / 100, u * 22 / 100, 0xFFF0EAE8, ALIGN_CENTRE,
+                      pw - u * 72 / 100, u * 30 / 100, py + ph - u * 36 / 100 - u * 56 / 100);
 
     if (live) {
         if (in.up || in.left) cursor = BUTTON_YES;

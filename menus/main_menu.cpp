@@ -73,29 +73,6 @@ void draw_preview_box(int w, int h, int u) {
                      bw - u * 24 / 100, CUT_KEEPS_START);
 }
 
-// Why there is no ROM, beside the rows: one line where it fits, else
-// broken at words into the preview's width, line under line down to the
-// footer, the last cut when the rest does not fit on it.
-void draw_rom_message(int w, int h, int u) {
-    const char* t = fe.rom_message;
-    int x = w / 2, y = u * 190 / 100, size = u * 18 / 100, limit = w - w / 2 - u * 48 / 100;
-    if (!text_may_exceed(t, size, limit) || measure_text_width(t, size) <= limit) {
-        draw_text(fe.renderer, t, x, y, size, 0xFFD2C8C8, ALIGN_LEFT);
-        return;
-    }
-    int line_h = text_line_height(size), bottom = h - u * 52 / 100 - u / 10;
-    char line[sizeof fe.rom_message];
-    for (; *t && y + line_h <= bottom; y += line_h) {
-        if (y + 2 * line_h > bottom) {
-            draw_text_fitted(fe.renderer, t, x, y, size, 0xFFD2C8C8, ALIGN_LEFT, limit, CUT_KEEPS_START);
-            return;
-        }
-        int k = wrap_text_line(t, size, limit, (int)sizeof line - 1, line);
-        draw_text(fe.renderer, line, x, y, size, 0xFFD2C8C8, ALIGN_LEFT);
-        t = next_line_start(t, k);
-    }
-}
-
 }  // namespace
 
 double shown_aspect() {
@@ -189,7 +166,11 @@ void draw_main_menu() {
     if (rom || running) draw_preview_box(w, h, u);
     if (!rom && fe.rom_message[0]) {
         draw_text(fe.renderer, "ROM not ready", w / 2, u * 150 / 100, u * 26 / 100, 0xFF78A0FF, ALIGN_LEFT);
-        draw_rom_message(w, h, u);
+        // Why there is none, beside the rows: broken into the preview's
+        // width where it does not fit on one line, down to the footer.
+        int size = u * 18 / 100;
+        draw_text_wrapped(fe.renderer, fe.rom_message, w / 2, u * 190 / 100, size, 0xFFD2C8C8, ALIGN_LEFT,
+                          w - w / 2 - u * 48 / 100, text_line_height(size), h - u * 52 / 100 - u / 10);
     }
     if (!menu_pass_frozen() && fe.menu_input.back && running) close_menu_and_resume();
 }
