@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -488,6 +489,25 @@ private:
     pid_t server = -1;
     pid_t wm = -1;
 };
+
+TEST(EndToEnd, AnXServerThatDoesNotComeUpIsRetriedOnOtherDisplaysThenReported) {
+    // An Xvfb that notes the display it was asked for and fails.
+    std::string dir = synth_temp_dir();
+    std::string fake = dir + "/Xvfb";
+    std::ofstream(fake) << "#!/bin/sh\necho \"$1\" >> " << dir << "/tries\nexit 1\n";
+    fs::permissions(fake, fs::perms::owner_all);
+    std::string path = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (dir + ":" + path).c_str(), 1);
+    {
+        Xvfb x(true);
+        EXPECT_EQ(x.display, "");
+        EXPECT_EQ(x.failure, "could not start a private X server");
+    }
+    setenv("PATH", path.c_str(), 1);
+    std::vector<std::string> tries = lines_of(read_file(dir + "/tries"));
+    ASSERT_EQ(tries.size(), 4u);
+    EXPECT_EQ(std::set<std::string>(tries.begin(), tries.end()).size(), 4u) << "a display tried twice";
+}
 
 std::string shell(const std::string& display, const std::string& command) {
     std::string full = "DISPLAY=" + display + " " + command + " 2>/dev/null";
