@@ -1,19 +1,22 @@
 // The real `talvex` binary on synthetic ROM sets: headless under SDL's
 // dummy drivers, and in a real window under Xvfb driven with xdotool.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -313,56 +316,198 @@ TEST(EndToEnd, SigtermQuitsInOrderWithTheAutosaveAndSettings) {
     EXPECT_TRUE(fs::exists(t.data_dir() + "/settings.ini"));
 }
 
-// Xvfb on a display it chooses itself, for the window tests; with a window
-// manager when asked (desktop fullscreen is a request to one).
+// Starts a helper with its output thrown away. It gets SIGTERM when this
+// process dies, so that a test killed on its time-out leaves no X server.
+pid_t spawn(const std::vector<std::string>& args, const std::string& display) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
+        if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Whether the child has ended; it is reaped and `pid` cleared if so.
+bool has_exited(pid_t& pid) {
+    if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != pid) return pid <= 0;
+    pid = -1;
+    return true;
+}
+
+// SIGTERM, a few seconds to go, then SIGKILL; always reaped.
+void stop_process(pid_t& pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    auto until = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < until && !has_exited(pid)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+}
+
+bool quietly(const std::string& command) { return system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+std::string lock_file(int n) { return "/tmp/.X" + std::to_string(n) + "-lock"; }
+std::string socket_file(int n) { return "/tmp/.X11-unix/X" + std::to_string(n); }
+
+// The pid an X server wrote into the display's lock file, or -1.
+long lock_owner(int n) {
+    std::string text = read_file(lock_file(n));
+    return text.empty() ? -1 : atol(text.c_str());
+}
+
+// The inodes of the listening Unix sockets of display `n`: the socket file
+// and its abstract twin, which a server may hold without the file or lock.
+std::vector<std::string> display_sockets(int n) {
+    std::vector<std::string> inodes;
+    std::stringstream in(read_file("/proc/net/unix"));
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::stringstream fields(line);
+        std::string slot, refs, protocol, flags, type, state, inode, path;
+        if (!(fields >> slot >> refs >> protocol >> flags >> type >> state >> inode >> path)) continue;
+        bool listening = flags == "00010000";
+        if (listening && (path == socket_file(n) || path == "@" + socket_file(n))) inodes.push_back(inode);
+    }
+    return inodes;
+}
+
+// Whether every socket a client of display `n` could connect to is held
+// by process `pid`, so that a client cannot reach some other server.
+bool serves_display(pid_t pid, int n) {
+    std::vector<std::string> inodes = display_sockets(n);
+    if (inodes.empty()) return false;
+    std::vector<std::string> held;
+    std::error_code ec;
+    for (fs::directory_iterator fd("/proc/" + std::to_string(pid) + "/fd", ec), end; fd != end; fd.increment(ec))
+        held.push_back(fs::read_symlink(fd->path(), ec).string());
+    for (const std::string& inode : inodes)
+        if (std::find(held.begin(), held.end(), "socket:[" + inode + "]") == held.end()) return false;
+    return true;
+}
+
+bool display_in_use(int n) {
+    std::error_code ec;
+    return fs::exists(lock_file(n), ec) || fs::exists(socket_file(n), ec) || !display_sockets(n).empty();
+}
+
+// A display number for try `attempt`. Derived from the pid and spread wide,
+// so that harnesses running at once start far apart and away from a
+// desktop's low numbers; a number another server holds is passed over,
+// and Xvfb's own lock settles a race for the same one.
+int free_display(int attempt) {
+    int n = 1000 + (int)((getpid() * 97L + attempt * 7919L) % 30000);
+    while (n < 50000 && display_in_use(n)) n++;
+    return n;
+}
+
+// A private Xvfb for the window tests, with a window manager when asked
+// (desktop fullscreen is a request to one). `display` stays empty when it
+// could not be had, and `failure` says why in one line.
 class Xvfb {
 public:
     explicit Xvfb(bool window_manager) {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1200x24", "-nolisten", "tcp",
-                   (char*)nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        char buf[32] = {};
-        ssize_t n = read(fds[0], buf, sizeof buf - 1);
-        close(fds[0]);
-        if (n > 0) display = ":" + std::string(buf, strcspn(buf, "\n"));
-        if (display.empty() || !window_manager) return;
-        wm = fork();
-        if (wm == 0) {
-            setenv("DISPLAY", display.c_str(), 1);
-            freopen("/dev/null", "w", stderr);
-            execlp("openbox", "openbox", "--sm-disable", (char*)nullptr);
-            _exit(127);
-        }
-        // The window manager marks the root window with its version once it
-        // has taken over; a window mapped before that can be lost to it.
-        auto until = Clock::now() + std::chrono::seconds(10);
-        std::string probe = "DISPLAY=" + display + " xprop -root _OB_VERSION 2>/dev/null | grep -q =";
-        while (Clock::now() < until && system(probe.c_str()) != 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    ~Xvfb() {
-        if (wm > 0) {
-            kill(wm, SIGTERM);
-            waitpid(wm, nullptr, 0);
-        }
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
+        for (int attempt = 0; attempt < 4; attempt++) {
+            number = free_display(attempt);
+            if (!start_server()) {
+                failure = "could not start a private X server";
+            } else if (window_manager && !start_window_manager()) {
+                failure = "window manager did not start";
+            } else {
+                display = ":" + std::to_string(number);
+                failure.clear();
+                return;
+            }
+            stop();
         }
     }
-    pid_t pid = -1;
-    pid_t wm = -1;
+    ~Xvfb() { stop(); }
+
     std::string display;
+    std::string failure;
+
+private:
+    // Up within a few seconds, holding the display's lock and every socket
+    // of it, and answering.
+    bool start_server() {
+        std::string name = ":" + std::to_string(number);
+        server = spawn({"Xvfb", name, "-screen", "0", "1920x1200x24", "-nolisten", "tcp"}, "");
+        auto until = Clock::now() + std::chrono::seconds(5);
+        while (Clock::now() < until && !has_exited(server)) {
+            if (lock_owner(number) == server && serves_display(server, number) &&
+                quietly("xdpyinfo -display " + name))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    // The window manager marks the root window with its version once it
+    // has taken over; a window mapped before that can be lost to it.
+    bool start_window_manager() {
+        std::string name = ":" + std::to_string(number);
+        wm = spawn({"openbox", "--sm-disable"}, name);
+        std::string probe = "xprop -display " + name + " -root _OB_VERSION 2>/dev/null | grep -q =";
+        auto until = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < until && !has_exited(wm) && !has_exited(server)) {
+            if (system(probe.c_str()) == 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    // A server killed outright leaves its lock and socket file behind.
+    void stop() {
+        stop_process(wm);
+        pid_t was = server;
+        stop_process(server);
+        if (was > 0 && lock_owner(number) == was) {
+            std::error_code ec;
+            fs::remove(socket_file(number), ec);
+            fs::remove(lock_file(number), ec);
+        }
+    }
+
+    int number = -1;
+    pid_t server = -1;
+    pid_t wm = -1;
 };
+
+TEST(EndToEnd, AnXServerThatDoesNotComeUpIsRetriedOnOtherDisplaysThenReported) {
+    // An Xvfb that notes the display it was asked for and fails.
+    std::string dir = synth_temp_dir();
+    std::string fake = dir + "/Xvfb";
+    std::ofstream(fake) << "#!/bin/sh\necho \"$1\" >> " << dir << "/tries\nexit 1\n";
+    fs::permissions(fake, fs::perms::owner_all);
+    std::string path = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (dir + ":" + path).c_str(), 1);
+    {
+        Xvfb x(true);
+        EXPECT_EQ(x.display, "");
+        EXPECT_EQ(x.failure, "could not start a private X server");
+    }
+    setenv("PATH", path.c_str(), 1);
+    std::vector<std::string> tries = lines_of(read_file(dir + "/tries"));
+    ASSERT_EQ(tries.size(), 4u);
+    EXPECT_EQ(std::set<std::string>(tries.begin(), tries.end()).size(), 4u) << "a display tried twice";
+}
 
 std::string shell(const std::string& display, const std::string& command) {
     std::string full = "DISPLAY=" + display + " " + command + " 2>/dev/null";
@@ -398,10 +543,11 @@ bool wait_for_size(const std::string& display, const std::string& id, const std:
 }
 
 TEST(EndToEnd, TheWindowOpensWithItsTitleAndSizeAndTogglesFullscreen) {
-    if (system("(command -v Xvfb && command -v xdotool && command -v openbox && command -v xprop) >/dev/null") != 0)
-        GTEST_SKIP() << "Xvfb, openbox, xprop and xdotool are installed by scripts/setup.sh";
+    if (system("(command -v Xvfb && command -v xdotool && command -v openbox && command -v xprop && "
+               "command -v xdpyinfo) >/dev/null") != 0)
+        GTEST_SKIP() << "Xvfb, openbox, xprop, xdpyinfo and xdotool are installed by scripts/setup.sh";
     Xvfb x(true);
-    ASSERT_FALSE(x.display.empty());
+    if (x.display.empty()) GTEST_FAIL() << x.failure;
     const SynthSetPaths& set = synth_standard_set(program("frame_loop").c_str(), PROGRAM_BASE, STACK_TOP);
     Talvex t;
     t.env.erase("SDL_VIDEODRIVER");
@@ -444,10 +590,11 @@ void keys(const std::string& display, const std::string& names) {
 }
 
 TEST(EndToEnd, TheMenusDriveTheGameFromStartToExit) {
-    if (system("(command -v Xvfb && command -v xdotool && command -v openbox && command -v xprop) >/dev/null") != 0)
-        GTEST_SKIP() << "Xvfb, openbox, xprop and xdotool are installed by scripts/setup.sh";
+    if (system("(command -v Xvfb && command -v xdotool && command -v openbox && command -v xprop && "
+               "command -v xdpyinfo) >/dev/null") != 0)
+        GTEST_SKIP() << "Xvfb, openbox, xprop, xdpyinfo and xdotool are installed by scripts/setup.sh";
     Xvfb x(false);
-    ASSERT_FALSE(x.display.empty());
+    if (x.display.empty()) GTEST_FAIL() << x.failure;
     const SynthSetPaths& set = synth_standard_set(program("frame_loop").c_str(), PROGRAM_BASE, STACK_TOP);
     Talvex t;
     t.env.erase("SDL_VIDEODRIVER");
