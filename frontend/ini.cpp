@@ -176,8 +176,11 @@ const char* ini_get(const IniDocument* doc, const char* section, const char* key
 
 int ini_get_int(const IniDocument* doc, const char* section, const char* key, int def) {
     const char* value = ini_get(doc, section, key);
-    // The number must begin the value: no leading blanks.
-    if (!value || !value[0] || is_blank(value[0])) return def;
+    // The number must begin the value: an optional sign, then a digit
+    // (strtol alone would skip leading white space of every kind).
+    if (!value) return def;
+    const char* digits = value + (value[0] == '+' || value[0] == '-');
+    if (*digits < '0' || *digits > '9') return def;
     char* after = nullptr;
     long n = strtol(value, &after, 0);
     if (after == value) return def;

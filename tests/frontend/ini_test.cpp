@@ -116,6 +116,10 @@ TEST(IniDocumentTest, GetIntDetectsTheBaseAndSaturates) {
     struct Case { const char* value; int expected; } cases[] = {
         {"0x1F", 31}, {"0X10", 16}, {"010", 8}, {"-12abc", -12}, {"+7", 7}, {"0x", 0},
         {"", -5}, {"abc", -5}, {" 5", -5}, {"- 3", -5},
+        // Only a sign may come before the first digit: strtol would skip
+        // any white space.
+        {"\v55", -5}, {"\f1", -5}, {"\r2", -5}, {"\n3", -5}, {"\t4", -5}, {"+\v6", -5}, {"-\r7", -5},
+        {"+-8", -5}, {"-0x10", -16}, {"-0", 0},
         {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}, {"0xFFFFFFFFFFFFFFFFFF", INT_MAX},
     };
     // clang-format on
