@@ -149,6 +149,23 @@ void copy_setting(char* out, size_t out_size, const char* section, const char* k
     if (value) snprintf(out, out_size, "%s", value);
 }
 
+static_assert(sizeof(FrontendState::rom) <= sizeof(IniEntry::value) &&
+                  sizeof(FrontendState::browse_dir) <= sizeof(IniEntry::value) &&
+                  sizeof(FrontendSettings::device) <= sizeof(IniEntry::value),
+              "a text setting fits its entry whole");
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// A text setting is stored only when the file gives it back as it is: a
+// line break would split its line, and the reader drops blanks around a
+// value. Otherwise the document keeps what it held for the key, if
+// anything.
+void save_text(const char* section, const char* key, const char* value) {
+    size_t len = strlen(value);
+    if (strpbrk(value, "\r\n") || (len > 0 && (is_blank(value[0]) || is_blank(value[len - 1])))) return;
+    ini_set(&fe.settings_doc, section, key, value);
+}
+
 // Everything the document holds, over the defaults already in place, then
 // the limits.
 void read_document() {
@@ -256,11 +273,11 @@ void load_settings(int rotation_override, int fullscreen_override, int scale_ove
 
 void save_settings() {
     IniDocument* doc = &fe.settings_doc;
-    ini_set(doc, PATHS, "rom", fe.rom);
-    ini_set(doc, PATHS, "browse_dir", fe.browse_dir);
+    save_text(PATHS, "rom", fe.rom);
+    save_text(PATHS, "browse_dir", fe.browse_dir);
     save_int_keys(DISPLAY);
     save_int_keys(AUDIO);
-    ini_set(doc, AUDIO, "device", fe.settings.device);
+    save_text(AUDIO, "device", fe.settings.device);
     save_int_keys(UI);
     ini_set_int(doc, UI, "slot", fe.slot);
     save_int_keys(INPUT);
