@@ -599,6 +599,9 @@ void open_controllers();
 void close_controllers();
 void clear_input_state();
 void step_frame();
+// Rows of the adapter's input table the frontend handles (at most
+// FE_MAX_INPUTS; none without a table).
+int input_row_count();
 
 // ---------------------------------------------------------------------------
 // Screen stack, toasts and dialogs

@@ -104,10 +104,6 @@ int32_t* int_field(const IntKey& k) { return (int32_t*)((char*)&fe.settings + k.
 
 int clamp_int(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-int input_row_count() {
-    return fe.adapter.inputs ? clamp_int(fe.adapter.input_count, 0, FE_MAX_INPUTS) : 0;
-}
-
 int dip_word_count() { return (int)(fe.adapter.dsw_count < FE_MAX_DSW ? fe.adapter.dsw_count : FE_MAX_DSW); }
 
 // The settings key of gadget g, or null when the adapter's gadget count
