@@ -179,11 +179,16 @@ struct IniEntry {
 };
 
 // The settings file as read, updated in place by every save so that keys
-// and sections the frontend does not know survive.
+// and sections the frontend does not know survive. The index finds an
+// entry by (section, key) without a walk over the document: an
+// open-addressing table of index_size slots (a power of two, kept at most
+// half full), each 0 when free or an entry's position + 1.
 struct IniDocument {
     IniEntry* entries;
     int32_t count;
     int32_t capacity;
+    int32_t* index;
+    int32_t index_size;
 };
 
 // One row of the hotkey table.
@@ -636,6 +641,9 @@ void open_controllers();
 void close_controllers();
 void clear_input_state();
 void step_frame();
+// Rows of the adapter's input table the frontend handles (at most
+// FE_MAX_INPUTS; none without a table).
+int input_row_count();
 
 // ---------------------------------------------------------------------------
 // Screen stack, toasts and dialogs

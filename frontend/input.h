@@ -29,9 +29,6 @@ int deadzone_units(int deadzone);
 // for the axis value: strictly past the dead zone dz (axis units).
 int axis_direction_active(int code, int value, int dz);
 
-// Rows of the adapter's input table the frontend handles (at most 40).
-int input_row_count();
-
 // The input word of this frame from the keyboard and the controllers,
 // through compute_input_word over the frontend's own input state.
 uint32_t input_word_from_bindings();

@@ -234,6 +234,10 @@ int display_sync_applies(int pacing, int vsync_effective, int refresh_hz) {
     return pacing == 1 && vsync_effective && refresh_hz >= 59 && refresh_hz <= 61;
 }
 
+int presents_wait_for_display(int vsync, uint32_t renderer_flags) {
+    return vsync && (renderer_flags & SDL_RENDERER_PRESENTVSYNC) && !(renderer_flags & SDL_RENDERER_SOFTWARE);
+}
+
 int pass_sleep_ms(int running, int menu_open, int vsync_effective, double period_ms, double accumulator_ms) {
     if (!running || menu_open) return MENU_SLEEP_MS;
     if (vsync_effective) return -1;
@@ -256,8 +260,8 @@ void scale_mouse_to_output(int32_t* x, int32_t* y) {
 void update_vsync() {
     SDL_RenderSetVSync(fe.renderer, fe.settings.vsync ? 1 : 0);
     SDL_RendererInfo info;
-    fe.vsync_effective = SDL_GetRendererInfo(fe.renderer, &info) == 0 && fe.settings.vsync &&
-                         (info.flags & SDL_RENDERER_PRESENTVSYNC) && !(info.flags & SDL_RENDERER_SOFTWARE);
+    fe.vsync_effective =
+        SDL_GetRendererInfo(fe.renderer, &info) == 0 && presents_wait_for_display(fe.settings.vsync, info.flags);
 }
 
 void main_loop_pass() {

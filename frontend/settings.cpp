@@ -104,10 +104,6 @@ int32_t* int_field(const IntKey& k) { return (int32_t*)((char*)&fe.settings + k.
 
 int clamp_int(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-int input_row_count() {
-    return fe.adapter.inputs ? clamp_int(fe.adapter.input_count, 0, FE_MAX_INPUTS) : 0;
-}
-
 int dip_word_count() { return (int)(fe.adapter.dsw_count < FE_MAX_DSW ? fe.adapter.dsw_count : FE_MAX_DSW); }
 
 // The settings key of gadget g, or null when the adapter's gadget count
@@ -147,6 +143,23 @@ void write_binding(const char* section, const char* key, const InputBinding& b) 
 void copy_setting(char* out, size_t out_size, const char* section, const char* key) {
     const char* value = ini_get(&fe.settings_doc, section, key);
     if (value) snprintf(out, out_size, "%s", value);
+}
+
+static_assert(sizeof(FrontendState::rom) <= sizeof(IniEntry::value) &&
+                  sizeof(FrontendState::browse_dir) <= sizeof(IniEntry::value) &&
+                  sizeof(FrontendSettings::device) <= sizeof(IniEntry::value),
+              "a text setting fits its entry whole");
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// A text setting is stored only when the file gives it back as it is: a
+// line break would split its line, and the reader drops blanks around a
+// value. Otherwise the document keeps what it held for the key, if
+// anything.
+void save_text(const char* section, const char* key, const char* value) {
+    size_t len = strlen(value);
+    if (strpbrk(value, "\r\n") || (len > 0 && (is_blank(value[0]) || is_blank(value[len - 1])))) return;
+    ini_set(&fe.settings_doc, section, key, value);
 }
 
 // Everything the document holds, over the defaults already in place, then
@@ -256,11 +269,11 @@ void load_settings(int rotation_override, int fullscreen_override, int scale_ove
 
 void save_settings() {
     IniDocument* doc = &fe.settings_doc;
-    ini_set(doc, PATHS, "rom", fe.rom);
-    ini_set(doc, PATHS, "browse_dir", fe.browse_dir);
+    save_text(PATHS, "rom", fe.rom);
+    save_text(PATHS, "browse_dir", fe.browse_dir);
     save_int_keys(DISPLAY);
     save_int_keys(AUDIO);
-    ini_set(doc, AUDIO, "device", fe.settings.device);
+    save_text(AUDIO, "device", fe.settings.device);
     save_int_keys(UI);
     ini_set_int(doc, UI, "slot", fe.slot);
     save_int_keys(INPUT);

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "frontend/frontend.h"
+#include "frontend/main_loop.h"
 #include "frontend/picture.h"
 
 namespace {
@@ -99,10 +100,7 @@ int create_renderer() {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(fe.renderer, &info) == 0) {
         log_line("renderer: %s", info.name);
-        // Only an accelerated renderer that presents in step with the
-        // display paces the loop; the software fallback never waits.
-        fe.vsync_effective = fe.settings.vsync && (info.flags & SDL_RENDERER_PRESENTVSYNC) &&
-                             !(info.flags & SDL_RENDERER_SOFTWARE);
+        fe.vsync_effective = presents_wait_for_display(fe.settings.vsync, info.flags);
     }
     return 1;
 }

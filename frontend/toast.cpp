@@ -1,5 +1,5 @@
-// The screen stack of the menus and the three ways the frontend tells the
-// user something: the toast, the confirmation dialog and the message box.
+// The three ways the frontend tells the user something: the toast, the
+// confirmation dialog and the message box.
 #include "frontend/toast.h"
 
 #include <cstdarg>
@@ -53,23 +53,6 @@ void show_error(const char* title, const char* format, ...) {
     else
         push_screen(SCREEN_MESSAGE);
 }
-
-void reset_screen_timing() {
-    fe.menu.open_time = SDL_GetPerformanceCounter();
-    fe.menu.highlight_y = -1.0f;
-}
-
-void push_screen(int screen) {
-    if (fe.screen_depth < FE_STACK_SIZE) fe.screen_stack[fe.screen_depth++] = screen;
-    reset_screen_timing();
-}
-
-void pop_screen() {
-    if (fe.screen_depth > 0) fe.screen_depth--;
-    reset_screen_timing();
-}
-
-int top_screen() { return fe.screen_depth > 0 ? fe.screen_stack[fe.screen_depth - 1] : -1; }
 
 int toast_text_size(int u) { return u * 22 / 100; }
 

@@ -68,11 +68,6 @@ void binding_row(int screen, const char* label, InputBinding* b, int row, int ho
     }
 }
 
-int input_row_count() {
-    if (!fe.adapter.inputs || fe.adapter.input_count <= 0) return 0;
-    return fe.adapter.input_count < FE_MAX_INPUTS ? fe.adapter.input_count : FE_MAX_INPUTS;
-}
-
 }  // namespace
 
 void format_pad_binding(int code, char* text) {

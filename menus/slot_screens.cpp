@@ -12,9 +12,6 @@ constexpr int AUTOSAVE = 0;
 constexpr int LAST_SLOT = 10;
 constexpr int DELETE_EXTRA = 2;
 
-// The thumbnail as a 32-bit picture of its own size: the copy at its size
-// is a plain conversion, and the 32-bit copy scales fast; the thumbnail
-// itself where no copy can be made.
 // The thumbnail turned as the picture is shown, in a kept 32-bit layer:
 // the layer then scales into the panel far faster than the RGB565
 // thumbnail itself, and turning the small picture here spares the renderer

@@ -5,8 +5,11 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "frontend/ini.h"
 #include "tests/frontend/reader_test_util.h"
@@ -113,6 +116,10 @@ TEST(IniDocumentTest, GetIntDetectsTheBaseAndSaturates) {
     struct Case { const char* value; int expected; } cases[] = {
         {"0x1F", 31}, {"0X10", 16}, {"010", 8}, {"-12abc", -12}, {"+7", 7}, {"0x", 0},
         {"", -5}, {"abc", -5}, {" 5", -5}, {"- 3", -5},
+        // Only a sign may come before the first digit: strtol would skip
+        // any white space.
+        {"\v55", -5}, {"\f1", -5}, {"\r2", -5}, {"\n3", -5}, {"\t4", -5}, {"+\v6", -5}, {"-\r7", -5},
+        {"+-8", -5}, {"-0x10", -16}, {"-0", 0},
         {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}, {"0xFFFFFFFFFFFFFFFFFF", INT_MAX},
     };
     // clang-format on
@@ -142,6 +149,68 @@ TEST_F(IniFileTest, FailedReadsAndWritesLeaveThingsAsTheyWere) {
     ASSERT_EQ(save_ini(&empty, in("empty.ini").c_str()), 1);
     EXPECT_EQ(read_file(in("empty.ini")),
               "# Settings written by the frontend. Safe to edit while the game is closed.\n");
+}
+
+// Some 50,000 entries in about 900 sections, with some 20,000 repeated
+// lines and names that differ only beyond the stored length: every value
+// reads back, the last line of a key wins while its entry keeps its first
+// place, and the text written groups the sections exactly as a plain
+// reference writer does.
+TEST(IniParse, ManyKeysReadBackAndWriteGroupedInFirstSeenOrder) {
+    std::mt19937 rng(11);
+    std::string text, previous_section = "-";
+    using Name = std::pair<std::string, std::string>;  // (section, key) as stored
+    std::vector<Name> order;
+    std::map<Name, std::string> values;
+    for (int line = 0; line < 70000; line++) {
+        int s = (int)(rng() % 1000), k = (int)(rng() % 100);
+        // Every tenth section and every fiftieth key are named past the
+        // stored length, so that several names meet in one stored name.
+        std::string section = s % 10 == 0 ? std::string(47, 'S') + std::to_string(s) : "sec" + std::to_string(s);
+        std::string key = k % 50 == 0 ? std::string(63, 'K') + std::to_string(k) : "key" + std::to_string(k);
+        std::string value = "v" + std::to_string(line);
+        if (section != previous_section) text += "[" + section + "]\n";
+        previous_section = section;
+        text += key + " = " + value + "\n";
+        Name name{section.substr(0, 47), key.substr(0, 63)};
+        if (!values.count(name)) order.push_back(name);
+        values[name] = value;
+    }
+    ASSERT_GT(order.size(), 45000u);
+
+    IniDocument doc = parse(text);
+    ASSERT_EQ(doc.count, (int32_t)order.size());
+    for (int32_t i = 0; i < doc.count; i++) {
+        const Name& name = order[(size_t)i];
+        ASSERT_EQ(Name(doc.entries[i].section, doc.entries[i].key), name) << "entry " << i;
+        const char* value = ini_get(&doc, name.first.c_str(), name.second.c_str());
+        ASSERT_NE(value, nullptr);
+        ASSERT_EQ(value, values[name]);
+    }
+    Name cut{std::string(47, 'S'), std::string(63, 'K')};
+    ASSERT_EQ(values.count(cut), 1u);
+    const char* found = ini_get(&doc, (cut.first + "any").c_str(), (cut.second + "thing").c_str());
+    EXPECT_EQ(std::string(found ? found : "(none)"), values[cut]) << "names are cut before they are looked up";
+    EXPECT_EQ(ini_get(&doc, cut.first.substr(1).c_str(), cut.second.c_str()), nullptr)
+        << "a name one character short is another name";
+
+    std::vector<std::string> sections;
+    std::map<std::string, std::vector<const Name*>> keys_of;
+    for (const Name& name : order) {
+        if (keys_of[name.first].empty()) sections.push_back(name.first);
+        keys_of[name.first].push_back(&name);
+    }
+    std::string reference = "# Settings written by the frontend. Safe to edit while the game is closed.\n";
+    for (const std::string& section : sections) {
+        reference += "\n[" + section + "]\n";
+        for (const Name* name : keys_of[section]) reference += name->second + " = " + values[*name] + "\n";
+    }
+    std::string written = format(doc);
+    EXPECT_TRUE(written == reference) << "the written text differs from the reference's";
+    IniDocument reread = parse(written);
+    EXPECT_TRUE(format(reread) == written) << "a second round changes nothing";
+    free_ini(&doc);
+    free_ini(&reread);
 }
 
 // Damaged files of every shape: the reader stays inside its buffers, keeps

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,22 @@ const char CUSTOM_SETTINGS[] =
     "pause = 28,29,-1\ntoggle_fps = 30,-1,-1\nreset = 31,-1,-1\n"
     "\n[gameplay]\ndsw1 = 0x1234\n"
     "\n[gadgets]\nfps = 1,5,2,-3,4\nframe_time = 1,4,0,7,-8\ninput_display = 1,2,1,0,9\n";
+
+const char HEADER_LINE[] = "# Settings written by the frontend. Safe to edit while the game is closed.";
+
+// The lines of a saved settings file that are none of the header, a blank
+// line, a section line or a "key = value" line without a carriage return.
+std::vector<std::string> malformed_lines(const std::string& text) {
+    std::vector<std::string> bad;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        bool section =
+            line.size() >= 2 && line.front() == '[' && line.back() == ']' && line.find(']') == line.size() - 1;
+        bool key_value = line.find(" = ") != std::string::npos && line.find('\r') == std::string::npos;
+        if (line != HEADER_LINE && !line.empty() && !section && !key_value) bad.push_back(line);
+    }
+    return bad;
+}
 
 class SettingsTest : public FrontendTest {
 protected:
@@ -199,6 +217,65 @@ TEST_F(SettingsTest, GadgetKeysFollowTheGadgetCount) {
     fe.adapter.gadget_count = -3;
     free_ini(&fe.settings_doc);
     EXPECT_EQ(saved().find("[gadgets]"), std::string::npos);
+}
+
+// The three text settings are stored only when the file gives them back
+// as they are; otherwise the key keeps the value the document held (or
+// stays out of it), and everything else is saved as usual.
+TEST_F(SettingsTest, TextsThatWouldNotReadBackKeepTheirStoredValue) {
+    const char previous[] = "[paths]\nrom = /roms/old.zip\nbrowse_dir = /roms\n[audio]\ndevice = Old Card\n";
+    for (const char* text : {"a\nb", "a\rb", "\n", "\r", "/roms/x.zip\n", " a", "\ta", "a ", "a\t", " "}) {
+        SCOPED_TRACE(text);
+        load_from(previous);
+        for (char* field : {fe.rom, fe.browse_dir, fe.settings.device}) snprintf(field, 64, "%s", text);
+        fe.settings.volume = 33;
+        std::string saved_text = saved();
+        for (const char* line :
+             {"\nrom = /roms/old.zip\n", "\nbrowse_dir = /roms\n", "\ndevice = Old Card\n", "\nvolume = 33\n"})
+            EXPECT_NE(saved_text.find(line), std::string::npos) << line;
+        EXPECT_EQ(malformed_lines(saved_text), std::vector<std::string>{});
+        EXPECT_STREQ(fe.rom, text) << "the setting itself is left alone";
+
+        free_ini(&fe.settings_doc);
+        saved_text = saved();
+        for (const char* key : {"\nrom =", "\nbrowse_dir =", "\ndevice ="})
+            EXPECT_EQ(saved_text.find(key), std::string::npos) << "no entry before, none after: " << key;
+        EXPECT_EQ(malformed_lines(saved_text), std::vector<std::string>{});
+    }
+    // Blanks and other control characters inside, and an empty text, read
+    // back as they were written.
+    for (const char* text : {"a b", "a\tb", "\va\f", "x = y", "#not a comment", ""}) {
+        SCOPED_TRACE(text);
+        load_from(previous);
+        for (char* field : {fe.rom, fe.browse_dir, fe.settings.device}) snprintf(field, 64, "%s", text);
+        load_from(saved());
+        EXPECT_STREQ(fe.rom, text);
+        EXPECT_STREQ(fe.browse_dir, text);
+        EXPECT_STREQ(fe.settings.device, text);
+    }
+}
+
+// A ROM in a folder whose name holds a line break, given on the command
+// line or picked in the browser, is played, but the settings file keeps
+// the ROM it named before and stays a file of whole lines.
+TEST_F(SettingsTest, ARomInAFolderNamedWithALineBreakIsPlayedButNotStored) {
+    for (const char* folder_name : {"new\nline", "carriage\rreturn"}) {
+        SCOPED_TRACE(folder_name);
+        std::string folder = dir + "/" + folder_name, rom = folder + "/talvex.zip";
+        std::filesystem::create_directories(folder);
+        write_fake_rom(rom, 0xCAFE0002);
+        load_from("[paths]\nrom = /roms/old.zip\n[display]\nwindow_scale = 2\n");
+        ASSERT_EQ(open_rom(rom.c_str()), 1);
+        save_settings();
+        std::string text = read_text(fe.settings_path);
+        EXPECT_NE(text.find("\n[paths]\nrom = /roms/old.zip\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("\n[display]\nwindow_scale = 2\n"), std::string::npos);
+        EXPECT_EQ(malformed_lines(text), std::vector<std::string>{});
+        EXPECT_EQ(fe.rom_loaded, 1);
+        EXPECT_EQ(fake_game.fingerprint, 0xCAFE0002u);
+        EXPECT_STREQ(fe.rom, rom.c_str()) << "this run goes on with the ROM it opened";
+        open_rom("");
+    }
 }
 
 TEST_F(SettingsTest, AFailedSaveIsLoggedAndLeavesTheOldFile) {

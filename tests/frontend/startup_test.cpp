@@ -1,5 +1,6 @@
 // The command line, the per-user folder name, the window size and the main
 // loop's pacing decisions.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -108,6 +109,15 @@ TEST(Pacing, DisplaySyncNeedsItsSettingEffectiveVsyncAndA59To61HzDisplay) {
     EXPECT_FALSE(display_sync_applies(1, 1, 0));
     EXPECT_FALSE(display_sync_applies(1, 0, 60));
     EXPECT_FALSE(display_sync_applies(0, 1, 60));
+}
+
+TEST(Pacing, OnlyAnAcceleratedRendererWithVsyncWaitsForTheDisplay) {
+    const uint32_t VSYNC = SDL_RENDERER_PRESENTVSYNC, ACCELERATED = SDL_RENDERER_ACCELERATED;
+    EXPECT_TRUE(presents_wait_for_display(1, ACCELERATED | VSYNC | SDL_RENDERER_TARGETTEXTURE));
+    EXPECT_TRUE(presents_wait_for_display(-1, VSYNC)) << "any non-zero setting is on";
+    EXPECT_FALSE(presents_wait_for_display(0, ACCELERATED | VSYNC)) << "the setting is off";
+    EXPECT_FALSE(presents_wait_for_display(1, ACCELERATED)) << "the renderer did not take vsync";
+    EXPECT_FALSE(presents_wait_for_display(1, SDL_RENDERER_SOFTWARE | VSYNC)) << "the software fallback";
 }
 
 TEST(Pacing, SleepRules) {
