@@ -9,12 +9,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iterator>
 #include <set>
 #include <string>
 
 #include "adapter/adapter.h"
+#include "bench/bench_args.h"
 #include "bench/bench_boards.h"
 
 namespace {
@@ -72,10 +72,7 @@ void print_run(const char* name, const FrameRun& r) {
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows line by line
-    double budget = 1.5;
-    for (int i = 1; i + 1 < argc; i++)
-        if (strcmp(argv[i], "--seconds") == 0) budget = atof(argv[++i]);
-    if (budget <= 0) budget = 1.5;
+    double budget = bench_seconds(argc, argv, 1.5);
 
     printf("Talvex frame benchmark: synthetic ROM set, headless, one core, %.1f s a case\n", budget);
     Clock::time_point build_start = Clock::now();

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/bench_args.h"
 #include "frontend/frontend.h"
 
 namespace {
@@ -86,12 +87,10 @@ void pass() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    double budget = 1.5;
+    double budget = bench_seconds(argc, argv, 1.5);
     int only = -1;
-    for (int i = 1; i + 1 < argc; i++) {
-        if (strcmp(argv[i], "--seconds") == 0) budget = atof(argv[++i]);
-        else if (strcmp(argv[i], "--case") == 0) only = atoi(argv[++i]);
-    }
+    for (int i = 1; i + 1 < argc; i++)
+        if (strcmp(argv[i], "--case") == 0) only = atoi(argv[++i]);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0 || !set_up()) {
         fprintf(stderr, "frontend_bench: cannot set up SDL: %s\n", SDL_GetError());

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_args.h"
 #include "frontend/frontend.h"
 #include "menus/menus.h"
 
@@ -147,9 +148,7 @@ double time_pass(void (*pass)(), double budget) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    double budget = 1.5;
-    for (int i = 1; i + 1 < argc; i++)
-        if (strcmp(argv[i], "--seconds") == 0) budget = atof(argv[++i]);
+    double budget = bench_seconds(argc, argv, 1.5);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0 || !set_up()) {
         fprintf(stderr, "menu_bench: cannot set up SDL: %s\n", SDL_GetError());

@@ -17,11 +17,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "adapter/adapter.h"
+#include "bench/bench_args.h"
 #include "bench/bench_boards.h"
 #include "board/board.h"
 #include "frontend/frontend.h"
@@ -127,10 +127,7 @@ void time_steps(double budget, Timings* out) {
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    double budget = 1.5;
-    for (int i = 1; i + 1 < argc; i++)
-        if (strcmp(argv[i], "--seconds") == 0) budget = atof(argv[++i]);
-    if (budget <= 0) budget = 1.5;
+    double budget = bench_seconds(argc, argv, 1.5);
     printf("Talvex rewind benchmark: synthetic ROM set, software renderer, %.1f s a case\n", budget);
     if (!set_up_frontend()) {
         fprintf(stderr, "rewind_bench: cannot set up SDL: %s\n", SDL_GetError());

@@ -10,9 +10,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
+#include "bench/bench_args.h"
 #include "frontend/ini.h"
 
 namespace {
@@ -66,10 +66,7 @@ int measure(const std::string& text, int keys, double budget, Figures* out) {
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    double budget = 1.0;
-    for (int i = 1; i + 1 < argc; i++)
-        if (strcmp(argv[i], "--seconds") == 0) budget = atof(argv[++i]);
-    if (budget <= 0) budget = 1.0;
+    double budget = bench_seconds(argc, argv, 1.0);
     printf("Talvex settings benchmark: read and write a settings text in memory, %.1f s a case\n", budget);
     for (int keys : {1000, 10000, 40000}) {
         for (int sections : {64, keys / 4}) {
