@@ -244,6 +244,11 @@ void log_line(const char* format, ...) {
     va_start(args, format);
     vsnprintf(message, sizeof message, format, args);
     va_end(args);
+    // One entry a line: a control character from a logged value (a line
+    // break in a path, say) would split or garble it. Bytes from 0x80 up
+    // stay, so UTF-8 text reads as it was.
+    for (char* p = message; *p; p++)
+        if ((unsigned char)*p < 0x20 || *p == 0x7F) *p = '?';
     char stamp[16] = "00:00:00";
     time_t now = time(nullptr);
     struct tm local;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -221,6 +222,15 @@ TEST_F(FilesTest, LogLinesGoToStandardErrorAndTheFile) {
     testing::internal::CaptureStderr();
     log_line("no file");
     EXPECT_NE(testing::internal::GetCapturedStderr().find("] no file\n"), std::string::npos);
+}
+
+TEST_F(FilesTest, ControlCharactersInALoggedValueBecomeQuestionMarks) {
+    open_log(in("frontend.log").c_str());
+    testing::internal::CaptureStderr();
+    log_line("ROM %s loaded", "/roms/a\nb\rc\td\033e\177f/caf\xC3\xA9.zip");
+    std::string text = read_file(in("frontend.log"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), text);
+    EXPECT_EQ(text.substr(std::min(text.size(), (size_t)9)), "] ROM /roms/a?b?c?d?e?f/caf\xC3\xA9.zip loaded\n");
 }
 
 }  // namespace
