@@ -20,8 +20,12 @@ constexpr uint32_t HASH_START = 2166136261u;
 constexpr uint32_t HASH_PRIME = 16777619u;
 const char HEADER[] = "# Settings written by the frontend. Safe to edit while the game is closed.\n";
 
+// The reader's white space: blanks go from both ends of a line and from
+// the front of a value; line ends, a carriage return before the line feed
+// among them, only from the back.
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_trailing_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+bool is_trailing_space(char c) { return is_blank(c) || is_line_end(c); }
 
 // Copies at most cap - 1 bytes of text[0..len) and terminates; the text may
 // be the stored value itself.
@@ -139,6 +143,14 @@ void ini_parse_text(IniDocument* doc, const char* text, size_t length) {
         parse_line(doc, section, line, line_end);
         line = lf ? lf + 1 : end;
     }
+}
+
+int ini_value_reads_back(const char* value) {
+    size_t len = strnlen(value, sizeof(IniEntry::value));
+    if (len == sizeof(IniEntry::value)) return 0;
+    for (size_t i = 0; i < len; i++)
+        if (is_line_end(value[i])) return 0;
+    return len == 0 || (!is_blank(value[0]) && !is_trailing_space(value[len - 1]));
 }
 
 int load_ini(IniDocument* doc, const char* path) {

@@ -2,6 +2,7 @@
 // settings document ("settings.ini"): read once at start-up, written back
 // in place by every save.
 #include "frontend/frontend.h"
+#include "frontend/ini.h"
 
 #include <climits>
 #include <cstddef>
@@ -150,15 +151,10 @@ static_assert(sizeof(FrontendState::rom) <= sizeof(IniEntry::value) &&
                   sizeof(FrontendSettings::device) <= sizeof(IniEntry::value),
               "a text setting fits its entry whole");
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-// A text setting is stored only when the file gives it back as it is: a
-// line break would split its line, and the reader drops blanks around a
-// value. Otherwise the document keeps what it held for the key, if
-// anything.
+// A text setting is stored only when the file gives it back as it is;
+// otherwise the document keeps what it held for the key, if anything.
 void save_text(const char* section, const char* key, const char* value) {
-    size_t len = strlen(value);
-    if (strpbrk(value, "\r\n") || (len > 0 && (is_blank(value[0]) || is_blank(value[len - 1])))) return;
+    if (!ini_value_reads_back(value)) return;
     ini_set(&fe.settings_doc, section, key, value);
 }
 
