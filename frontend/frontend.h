@@ -290,13 +290,6 @@ struct MenuState {
     // Left stick as a repeating d-pad.
     int32_t stick_dir;  // 0 none, 1 up, 2 down, 3 left, 4 right
     uint64_t stick_deadline;
-    // The input that ended a key capture is used up until it is let go:
-    // its key's repeats do nothing in the menus; its stick or trigger axis
-    // neither steps the menu nor ends another capture until it is back
-    // inside the stick threshold. (A button acts only on its press anyway.)
-    int32_t used_key;       // scancode; 0 none
-    int32_t used_axis;      // axis + 1; 0 none
-    int32_t used_axis_pad;  // the controller's instance id
     // Once a row acts, or the screen, the depth or the open flag change
     // during a pass, the rest of that pass only draws.
     int32_t pass_frozen;
@@ -311,6 +304,20 @@ struct MenuState {
     int32_t shade_w, shade_h;
     SDL_Texture* thumb_stage;
     int32_t thumb_stage_w, thumb_stage_h;
+};
+
+// The inputs held when a key capture ended: each is quiet in the menus
+// until it is let go, so that the input that made a binding, or one held
+// through it, does not act on the screen below at once. A key is let go by
+// its release (or a fresh press, should the release have been missed), an
+// axis when it is back inside MENU_STICK_THRESHOLD, every one on focus
+// loss, a controller's axes on its removal; the menus may be open or not.
+// (A button acts only on its press, so none needs to be quiet.)
+struct QuietInputs {
+    uint8_t keys[SDL_NUM_SCANCODES];  // 1: quiet
+    int32_t key_count;                // keys marked quiet
+    SDL_JoystickID pad_ids[FE_MAX_PADS];
+    uint8_t pad_axes[FE_MAX_PADS];  // bit a: axis a is quiet; 0: the entry is free
 };
 
 // What the main loop hands to the menus; installed by the program entry.
@@ -451,6 +458,7 @@ struct FrontendState {
     // --- menus --------------------------------------------------------------
     MenuInput menu_input;
     MenuState menu;
+    QuietInputs quiet;
     int gadget_edit_index;
     int capture_row;
     int capture_column;  // 0 first key, 1 second key, 2 controller code
@@ -566,41 +574,6 @@ int measure_text_width(const char* text, int size);
 int text_line_height(int size);
 int draw_text(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align);
 
-// Texts within a width. One that fits is drawn exactly as it is; one that
-// does not is cut with "...", where the cut keeps:
-enum TextCut : int {
-    CUT_KEEPS_START = 0,  // its start ("A long na...")
-    CUT_KEEPS_END = 1,    // its end ("...roms/Folder/"): a path keeps its own name
-    CUT_KEEPS_BOTH = 2,   // both ends ("Cannot open /ho...Folder/game.zip")
-};
-// Whether the text might be wider than max_w at size: a bound from its byte
-// count alone, so that a text well inside the width is never measured.
-int text_may_exceed(const char* text, int size, int max_w);
-// The same bound as a width: no text is wider.
-int text_width_bound(const char* text, int size);
-// A path (absolute, from home, or relative with "./" or "../") keeps its
-// end; any other text its start.
-int cut_for(const char* text);
-// The text within max_w pixels at size: the text itself when it fits, else
-// the cut text written into out (out_size bytes); "" when not even the dots
-// fit. Cuts fall between code points.
-const char* fit_text(const char* text, int size, int max_w, int cut, char* out, size_t out_size);
-int draw_text_fitted(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align,
-                     int max_w, int cut);
-// The first line of a text broken to fit max_w pixels: at most max_bytes
-// bytes up to the first newline, shortened until they fit, back to the
-// last space, "/" or "" when there is one, else a byte at a time; never
-// below one byte. Copied into line (max_bytes + 1 bytes); the result is
-// its length, 0 for an empty line.
-int wrap_text_line(const char* text, int size, int max_w, int max_bytes, char* line);
-// Where the text goes on after a line of k bytes: past one space or newline.
-const char* next_line_start(const char* text, int k);
-// A text that fits max_w drawn as draw_text draws it; a longer one broken
-// into lines as above, drawn at x (aligned) from y down by step while a
-// line stays above bottom, the last of them cut when the rest does not fit.
-void draw_text_wrapped(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align,
-                       int max_w, int step, int bottom);
-
 // ---------------------------------------------------------------------------
 // Picture output
 
@@ -644,6 +617,20 @@ void step_frame();
 // Rows of the adapter's input table the frontend handles (at most
 // FE_MAX_INPUTS; none without a table).
 int input_row_count();
+
+// A stick or trigger deflection past this acts in the menus.
+constexpr int MENU_STICK_THRESHOLD = 20000;
+// Marks every key held and every axis past the threshold on every
+// controller as quiet; `ending` is the event that ended the capture (it
+// counts as held), or null.
+void quiet_held_inputs(const SDL_Event* ending);
+// Lets go of the quiet inputs that this event releases; every event goes
+// through here, whether the menus are open or not.
+void quiet_inputs_event(const SDL_Event* event);
+int key_is_quiet(int scancode);
+int axis_is_quiet(SDL_JoystickID pad, int axis);
+// Whether any axis is quiet: nothing to look up otherwise.
+int any_axis_quiet();
 
 // ---------------------------------------------------------------------------
 // Screen stack, toasts and dialogs

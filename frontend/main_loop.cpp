@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "frontend/frontend.h"
+#include "frontend/text_fit.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ void handle_hotkeys(const SDL_Event& e) {
 }
 
 void handle_event(const SDL_Event& e) {
+    quiet_inputs_event(&e);
     switch (e.type) {
     case SDL_QUIT:
         if (fe.running) stop_game(fe.settings.autosave_exit);
@@ -188,9 +190,9 @@ void draw_pass(int w, int h) {
         draw_text(fe.renderer, "PAUSED", w / 2, u * 30 / 100, u * 40 / 100, 0xE6FFFFFF, ALIGN_CENTRE);
     if (fe.rewind.rewinding)
         draw_text(fe.renderer, "<< REWIND", u * 30 / 100, u * 30 / 100, u * 30 / 100, accent_colour(), ALIGN_LEFT);
-    if (fe.movie_status[0] && !fe.menu_open)
-        draw_text(fe.renderer, fe.movie_status, w - u * 24 / 100, h - u * 40 / 100, u * 18 / 100, 0xDC5A5AFF,
-                  ALIGN_RIGHT);
+    if (fe.movie_status[0] && !fe.menu_open)  // the file's name may be long: within the window's margins
+        draw_text_fitted(fe.renderer, fe.movie_status, w - u * 24 / 100, h - u * 40 / 100, u * 18 / 100, 0xDC5A5AFF,
+                         ALIGN_RIGHT, w - 2 * (u * 24 / 100), cut_for(fe.movie_status));
     draw_toast(w, h);
     SDL_RenderPresent(fe.renderer);
 }

@@ -1,9 +1,9 @@
-// Texts that must stay within a width: a row's label and value, a footer,
-// a panel's title, a path shown at a fixed spot. A text that fits is drawn
-// exactly as it is; one that does not is cut with "..." (the font's glyphs
-// are Latin-1, which has no ellipsis), or broken into lines where the
-// layout has room for several.
+// Texts that must stay within a width. The cut marker is "...": the font's
+// glyphs are Latin-1, which has no ellipsis.
+#include "frontend/text_fit.h"
+
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "data/font_atlas.h"
@@ -29,6 +29,38 @@ double widest_advance() {
 
 bool is_separator(char c) { return c == ' ' || c == '/' || c == '\\'; }
 
+// The start of the last whole character that begins before byte k (k > 0),
+// as the text layer decodes it: a broken sequence is a character of its own.
+int previous_boundary(const char* text, int k) {
+    uint32_t cp;
+    int at = 0;
+    for (int n; at < k && (n = utf8_decode(text + at, &cp)) > 0 && at + n < k;) at += n;
+    return at;
+}
+
+// The end of the last whole character that ends at or before byte k.
+int boundary_at_or_before(const char* text, int k) {
+    uint32_t cp;
+    int at = 0;
+    for (int n; (n = utf8_decode(text + at, &cp)) > 0 && at + n <= k;) at += n;
+    return at;
+}
+
+// A name's extension: a dot after its first character, then one to five
+// letters or digits to the end, at least one of them a letter.
+bool ends_in_extension(const char* t, size_t n) {
+    const char* dot = (const char*)memrchr(t, '.', n);
+    if (!dot || dot == t) return false;
+    size_t len = n - (size_t)(dot + 1 - t);
+    if (len < 1 || len > 5) return false;
+    bool letter = false;
+    for (const char* p = dot + 1; p < t + n; p++) {
+        if (!isalnum((unsigned char)*p)) return false;
+        letter = letter || isalpha((unsigned char)*p);
+    }
+    return letter;
+}
+
 }  // namespace
 
 int text_width_bound(const char* text, int size) {
@@ -43,12 +75,24 @@ int text_may_exceed(const char* text, int size, int max_w) {
     return strnlen(text, safe + 1) > safe;
 }
 
+int text_fits(const char* text, int size, int max_w) {
+    return !text_may_exceed(text, size, max_w) || measure_text_width(text, size) <= max_w;
+}
+
+int texts_fit_side_by_side(const char* a, int as, const char* b, int bs, int gap, int max_w) {
+    if (text_width_bound(a, as) + gap + text_width_bound(b, bs) <= max_w) return 1;
+    return measure_text_width(a, as) + gap + measure_text_width(b, bs) <= max_w;
+}
+
 int cut_for(const char* text) {
     const char* t = text;
     if (t[0] == '.' && t[1] == '.') t++;
     bool path = t[0] == '/' || t[0] == '~' || (t[0] == '.' && t[1] == '/') ||
                 (((t[0] | 0x20) >= 'a' && (t[0] | 0x20) <= 'z') && t[1] == ':' && (t[2] == '\\' || t[2] == '/'));
-    return path ? CUT_KEEPS_END : CUT_KEEPS_START;
+    if (path) return CUT_KEEPS_END;
+    size_t n = strlen(text);
+    bool name = n > 1 && (text[n - 1] == '/' || ends_in_extension(text, n));
+    return name ? CUT_KEEPS_BOTH : CUT_KEEPS_START;
 }
 
 const char* fit_text(const char* text, int size, int max_w, int cut, char* out, size_t out_size) {
@@ -114,13 +158,17 @@ int draw_text_fitted(SDL_Renderer* r, const char* text, int x, int y, int size, 
 }
 
 int wrap_text_line(const char* text, int size, int max_w, int max_bytes, char* line) {
-    int k = (int)std::min(strcspn(text, "\n"), (size_t)max_bytes);
+    int k = boundary_at_or_before(text, (int)std::min(strcspn(text, "\n"), (size_t)max_bytes));
     memcpy(line, text, (size_t)k);
     line[k] = '\0';
-    while (k > 1 && measure_text_width(line, size) > max_w) {
+    uint32_t cp;
+    const int first = std::min(k, utf8_decode(text, &cp));  // the least a line holds
+    while (k > first && measure_text_width(line, size) > max_w) {
+        // Separators are single bytes, so breaking before one never
+        // splits a character.
         int j = k - 1;
         while (j >= 1 && !is_separator(line[j])) j--;
-        k = j >= 1 ? j : k - 1;
+        k = j >= 1 ? j : std::max(first, previous_boundary(line, k));
         line[k] = '\0';
     }
     return k;
@@ -134,7 +182,7 @@ const char* next_line_start(const char* text, int k) {
 
 void draw_text_wrapped(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align,
                        int max_w, int step, int bottom) {
-    if (!text_may_exceed(text, size, max_w) || measure_text_width(text, size) <= max_w) {
+    if (text_fits(text, size, max_w)) {
         draw_text(r, text, x, y, size, colour, align);
         return;
     }

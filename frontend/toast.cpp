@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "frontend/frontend.h"
+#include "frontend/text_fit.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
 // The three overlays drawn over a screen: the confirmation dialog, the
 // message box and the key-capture overlay that records a new binding.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "frontend/text_fit.h"
 #include "menus/main_menu.h"
 #include "menus/menu_pass.h"
 #include "menus/menus.h"
@@ -32,6 +34,10 @@ void draw_shade(int w, int h, uint32_t colour) {
     SDL_Rect all{0, 0, w, h};
     SDL_RenderCopy(fe.renderer, layer, nullptr, &all);
 }
+
+// A panel's width: as wanted, but never wider than the output less a
+// margin on each side, so that a small window shows all of it.
+int panel_width(int wanted, int w, int u) { return std::min(wanted, w - 2 * (u / 10)); }
 
 bool inside(int px, int py, int x, int y, int w, int h) { return px >= x && px < x + w && py >= y && py < y + h; }
 
@@ -79,16 +85,11 @@ void draw_message_body(int px, int py, int pw, int ph, int u) {
     }
 }
 
-// The key that ends a capture is used up with it: held on, its repeats
-// would otherwise reach the screen below at once.
-void end_capture_on_key(int scancode) {
+// Whatever ends a capture, the inputs held then are quiet until let go:
+// held on, they would act on the screen below at once.
+void end_capture(const SDL_Event* ending) {
     pop_screen();
-    fe.menu.used_key = scancode;
-}
-
-// The axis that ended the last capture, still held: it does not end this one.
-bool axis_used_up(const SDL_ControllerAxisEvent& e) {
-    return fe.menu.used_axis == e.axis + 1 && fe.menu.used_axis_pad == e.which;
+    quiet_held_inputs(ending);
 }
 
 }  // namespace
@@ -102,7 +103,7 @@ void draw_confirm_dialog() {
     int& cursor = fe.menu.cursor[SCREEN_CONFIRM];
 
     draw_shade(w, h, 0xA0000000);
-    int pw = u * 760 / 100, ph = u * 250 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
+    int pw = panel_width(u * 760 / 100, w, u), ph = u * 250 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
     fill_rounded_rect(fe.renderer, px, py, pw, ph, u * 16 / 100, PANEL_COLOUR);
     fill_rect(fe.renderer, px, py, pw, u / 25, accent);
     // One line, or as many as stand above the buttons.
@@ -138,7 +139,7 @@ void draw_message_box() {
     int w = 0, h = 0, u = fe.ui_unit;
     SDL_GetRendererOutputSize(fe.renderer, &w, &h);
     draw_shade(w, h, 0xAA000000);
-    int pw = u * 9, ph = u * 380 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
+    int pw = panel_width(u * 9, w, u), ph = u * 380 / 100, px = (w - pw) / 2, py = (h - ph) / 2;
     fill_rounded_rect(fe.renderer, px, py, pw, ph, u * 16 / 100, PANEL_COLOUR);
     fill_rect(fe.renderer, px, py, pw, u / 25, 0xFF5878EC);
     draw_text_fitted(fe.renderer, fe.message_title, px + u * 36 / 100, py + u * 28 / 100, u * 30 / 100, 0xFFFAF6F4,
@@ -161,10 +162,10 @@ void draw_key_capture() {
     int w = 0, h = 0, u = fe.ui_unit;
     SDL_GetRendererOutputSize(fe.renderer, &w, &h);
     draw_shade(w, h, 0xAA000000);
-    fill_rounded_rect(fe.renderer, w / 2 - u * 360 / 100, h / 2 - u * 110 / 100, u * 720 / 100, u * 220 / 100,
-                      u * 14 / 100, 0xFA261B18);
+    int pw = panel_width(u * 720 / 100, w, u), px = pw < u * 720 / 100 ? (w - pw) / 2 : w / 2 - u * 360 / 100;
+    fill_rounded_rect(fe.renderer, px, h / 2 - u * 110 / 100, pw, u * 220 / 100, u * 14 / 100, 0xFA261B18);
     // Within the panel, whatever the label and the window's size.
-    int inner = u * 720 / 100 - u * 72 / 100;
+    int inner = pw - u * 72 / 100;
     const char* prompt = fe.capture_column == 2 ? "Press a controller button or move a stick for" : "Press a key for";
     draw_text_fitted(fe.renderer, prompt, w / 2, h / 2 - u * 70 / 100, u * 24 / 100, 0xFFD6CCC8, ALIGN_CENTRE, inner,
                      CUT_KEEPS_START);
@@ -176,7 +177,7 @@ void draw_key_capture() {
     snprintf(text, sizeof text, "Waiting %.0f s  -  Esc cancels", left > 0 ? left : 0.0);
     draw_text_fitted(fe.renderer, text, w / 2, h / 2 + u * 40 / 100, u / 5, 0xFFA0928C, ALIGN_CENTRE, inner,
                      CUT_KEEPS_START);
-    if (left <= 0) pop_screen();
+    if (left <= 0) end_capture(nullptr);
 }
 
 void key_capture_event(const SDL_Event* event) {
@@ -187,7 +188,7 @@ void key_capture_event(const SDL_Event* event) {
         if (event->key.repeat) return;
         int scancode = event->key.keysym.scancode;
         if (scancode == SDL_SCANCODE_ESCAPE && !escape_binds()) {
-            end_capture_on_key(scancode);
+            end_capture(event);
             return;
         }
         if (fe.capture_column == 0)
@@ -196,22 +197,20 @@ void key_capture_event(const SDL_Event* event) {
             b->key2 = scancode;
         else
             return;
-        end_capture_on_key(scancode);
+        end_capture(event);
         return;
     }
     case SDL_CONTROLLERBUTTONDOWN:
         if (fe.capture_column != 2) return;
         b->pad = event->cbutton.button;
-        pop_screen();
+        end_capture(event);
         return;
     case SDL_CONTROLLERAXISMOTION: {
-        if (fe.capture_column != 2 || axis_used_up(event->caxis)) return;
+        if (fe.capture_column != 2 || axis_is_quiet(event->caxis.which, event->caxis.axis)) return;
         int value = event->caxis.value;
         if (abs(value) <= AXIS_THRESHOLD) return;
         b->pad = AXIS_CODE_BASE + 2 * event->caxis.axis + (value > 0 ? 1 : 0);
-        pop_screen();
-        fe.menu.used_axis = event->caxis.axis + 1;
-        fe.menu.used_axis_pad = event->caxis.which;
+        end_capture(event);
         return;
     }
     default:

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "frontend/text_fit.h"
 #include "menus/menus.h"
 
 namespace {
@@ -46,10 +47,13 @@ void push_slot_screen(int screen) {
     fe.slot_list_stale = 1;
 }
 
+// The area beside the rows, from the output's middle to its right margin.
+int preview_area_width(int w, int u) { return w - w / 2 - u * 48 / 100; }
+
 // The game (running) or a "Ready" card (loaded, not running) beside the
 // rows; left out when the window has no room for it.
 void draw_preview_box(int w, int h, int u) {
-    int aw = w - w / 2 - u * 48 / 100, top = u * 140 / 100;
+    int aw = preview_area_width(w, u), top = u * 140 / 100;
     int ah = h - u * 110 / 100 - u * 140 / 100;
     if (aw < u * 2 || ah < u * 150 / 100) return;
     int bw, bh;
@@ -69,8 +73,25 @@ void draw_preview_box(int w, int h, int u) {
     fill_rect(fe.renderer, bx, by, bw, bh, 0xFF120C0A);
     int cx = bx + bw / 2, cy = by + bh / 2;
     draw_text(fe.renderer, "Ready", cx, cy - u / 5, u * 30 / 100, 0xFFD6CCC8, ALIGN_CENTRE);
-    draw_text_fitted(fe.renderer, path_basename(fe.rom), cx, cy + u / 5, u * 18 / 100, 0xFF968882, ALIGN_CENTRE,
-                     bw - u * 24 / 100, CUT_KEEPS_START);
+    const char* name = path_basename(fe.rom);
+    draw_text_fitted(fe.renderer, name, cx, cy + u / 5, u * 18 / 100, 0xFF968882, ALIGN_CENTRE, bw - u * 24 / 100,
+                     cut_for(name));
+}
+
+// Why no ROM is loaded, beside the rows: from the output's middle, or right
+// of the list where a narrow window makes the list reach past it; broken
+// into lines where it does not fit on one, down to the footer.
+void draw_rom_error(int w, int h, int u) {
+    const MenuLayout& l = fe.menu.layout;
+    int list_right = l.list_left + l.list_width + u * 8 / 100 + u * 3 / 100;  // the scroll bar's right edge
+    int x = list_right < w / 2 ? w / 2 : list_right + u / 10;
+    int aw = preview_area_width(w, u) - (x - w / 2);
+    if (aw <= 0) return;
+    draw_text_fitted(fe.renderer, "ROM not ready", x, u * 150 / 100, u * 26 / 100, 0xFF78A0FF, ALIGN_LEFT, aw,
+                     CUT_KEEPS_START);
+    int size = u * 18 / 100;
+    draw_text_wrapped(fe.renderer, fe.rom_message, x, u * 190 / 100, size, 0xFFD2C8C8, ALIGN_LEFT, aw,
+                      text_line_height(size), h - u * 52 / 100 - u / 10);
 }
 
 }  // namespace
@@ -164,14 +185,7 @@ void draw_main_menu() {
     int w = 0, h = 0, u = fe.ui_unit;
     SDL_GetRendererOutputSize(fe.renderer, &w, &h);
     if (rom || running) draw_preview_box(w, h, u);
-    if (!rom && fe.rom_message[0]) {
-        draw_text(fe.renderer, "ROM not ready", w / 2, u * 150 / 100, u * 26 / 100, 0xFF78A0FF, ALIGN_LEFT);
-        // Why there is none, beside the rows: broken into the preview's
-        // width where it does not fit on one line, down to the footer.
-        int size = u * 18 / 100;
-        draw_text_wrapped(fe.renderer, fe.rom_message, w / 2, u * 190 / 100, size, 0xFFD2C8C8, ALIGN_LEFT,
-                          w - w / 2 - u * 48 / 100, text_line_height(size), h - u * 52 / 100 - u / 10);
-    }
+    if (!rom && fe.rom_message[0]) draw_rom_error(w, h, u);
     if (!menu_pass_frozen() && fe.menu_input.back && running) close_menu_and_resume();
 }
 

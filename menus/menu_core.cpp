@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "frontend/text_fit.h"
 #include "menus/menus.h"
 
 namespace {
 
-constexpr int STICK_THRESHOLD = 20000;
 constexpr uint64_t STICK_FIRST_REPEAT_MS = 350;
 constexpr uint64_t STICK_REPEAT_MS = 110;
 constexpr double HEADER_FADE_MS = 160.0;
@@ -54,31 +54,36 @@ uint64_t ms_to_ticks(uint64_t ms) { return ms * fe.perf_freq / 8 / 125; }
 int text_gap(int u) { return u / 5; }
 
 // A row's label and its shown value (the value in `format`, with or without
-// the arrows) within the row's span. As they are when they fit side by
-// side; otherwise the value gives way first, down to two fifths of the
-// span (or its own width when less), then the label. Both stay whole when
-// their lengths alone show that they fit, unmeasured.
-void fit_row_texts(const char** label, char* label_buf, const char* value, const char* format, char* shown,
-                   int span, int u) {
-    const size_t size = 300;
+// the arrows, in `shown`, shown_size bytes) within the row's span. As they
+// are when they fit side by side; otherwise the value gives way first,
+// down to two fifths of the span (or its own width when less), then the
+// label (cut into label_buf, label_size bytes).
+void fit_row_texts(const char** label, char* label_buf, size_t label_size, const char* value, const char* format,
+                   char* shown, size_t shown_size, int span, int u) {
     int ls = u * 24 / 100, vs = u * 22 / 100, gap = text_gap(u);
-    int extra = value ? gap + text_width_bound(shown, vs) : 0;
-    if (text_width_bound(*label, ls) + extra <= span) return;
-    int lw = measure_text_width(*label, ls);
-    int vw = value ? measure_text_width(shown, vs) : 0;
-    if (lw + (value ? gap + vw : 0) <= span) return;
-    int label_room = span;
-    if (value) {
-        int room = std::max(span - gap - lw, std::min(vw, span * 2 / 5));
-        if (vw > room) {
-            int arrows = vw - measure_text_width(value, vs);
-            char cut[300];
-            snprintf(shown, size, format, fit_text(value, vs, room - arrows, cut_for(value), cut, sizeof cut));
-            vw = measure_text_width(shown, vs);
-        }
-        label_room = span - gap - vw;
+    if (!value) {
+        *label = fit_text(*label, ls, span, cut_for(*label), label_buf, label_size);
+        return;
     }
-    *label = fit_text(*label, ls, label_room, cut_for(*label), label_buf, size);
+    if (texts_fit_side_by_side(*label, ls, shown, vs, gap, span)) return;
+    int lw = measure_text_width(*label, ls);
+    // The marks around the value. A value too long for `shown` is there
+    // without its closing mark, so its marks are measured apart.
+    char marks[16];
+    int mark_bytes = snprintf(marks, sizeof marks, format, "");
+    int value_w = measure_text_width(value, vs);
+    bool whole = strlen(value) + (size_t)mark_bytes < shown_size;
+    int vw = whole ? measure_text_width(shown, vs) : measure_text_width(marks, vs) + value_w;
+    int arrows = vw - value_w;
+    int room = std::max(span - gap - lw, std::min(vw, span * 2 / 5));
+    if (vw > room) {
+        // The value is cut into label_buf, which the label needs only
+        // afterwards, leaving room in `shown` for the marks.
+        size_t cut_size = std::min(label_size, shown_size - (size_t)mark_bytes);
+        snprintf(shown, shown_size, format, fit_text(value, vs, room - arrows, cut_for(value), label_buf, cut_size));
+        vw = measure_text_width(shown, vs);
+    }
+    *label = fit_text(*label, ls, span - gap - vw, cut_for(*label), label_buf, label_size);
 }
 
 }  // namespace
@@ -162,7 +167,7 @@ int menu_item(const char* label, const char* value, int enabled, int* change, co
     const char* format = value && enabled && selected && change ? "<  %s  >" : "%s";
     char shown[300], label_buf[300];
     if (value) snprintf(shown, sizeof shown, format, value);
-    fit_row_texts(&label, label_buf, value, format, shown, value_right - label_x, u);
+    fit_row_texts(&label, label_buf, sizeof label_buf, value, format, shown, sizeof shown, value_right - label_x, u);
     draw_text(fe.renderer, label, label_x, text_y, u * 24 / 100, label_colour, ALIGN_LEFT);
     if (value) {
         uint32_t colour = enabled && selected ? accent : enabled ? 0xFFB6A6A0 : 0xFF706460;
@@ -223,11 +228,10 @@ void menu_end_screen() {
     fill_rect(fe.renderer, 0, footer_y - u / 10, w, 1, 0xFF382C28);
     const char* help = fe.menu.help_text;
     int help_size = u * 19 / 100, hint_size = u * 18 / 100, margin = u * 40 / 100;
-    int room = w - 2 * margin, gap = text_gap(u);
+    int room = w - 2 * margin;
     bool hint_shown = true;
     char help_buf[sizeof fe.menu.help_text + 8];
-    if (help[0] && text_width_bound(help, help_size) + gap + text_width_bound(NAVIGATION_HINT, hint_size) > room &&
-        measure_text_width(help, help_size) + gap + measure_text_width(NAVIGATION_HINT, hint_size) > room) {
+    if (help[0] && !texts_fit_side_by_side(help, help_size, NAVIGATION_HINT, hint_size, text_gap(u), room)) {
         hint_shown = false;
         help = fit_text(help, help_size, room, cut_for(help), help_buf, sizeof help_buf);
     }
@@ -236,13 +240,9 @@ void menu_end_screen() {
 }
 
 void menu_handle_event(const SDL_Event* event) {
-    // The key that ended a capture: its repeats are used up with it; its
-    // release, or a fresh press should the release have been missed, ends that.
-    int32_t& used = fe.menu.used_key;
-    if (used && (event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) && event->key.keysym.scancode == used) {
-        if (event->type == SDL_KEYDOWN && event->key.repeat) return;
-        used = 0;
-    }
+    // A key held since a capture ended repeats to no effect (a fresh press
+    // has let it go already).
+    if (event->type == SDL_KEYDOWN && event->key.repeat && key_is_quiet(event->key.keysym.scancode)) return;
     if (top_screen() == SCREEN_KEY_CAPTURE) {
         key_capture_event(event);
         return;
@@ -323,41 +323,26 @@ void menu_handle_event(const SDL_Event* event) {
     }
 }
 
-namespace {
-
-// The axis that ended a capture stays used up while it is held past the
-// threshold; while it is one of the left stick's, that stick does not step
-// the menu. The index of the controller whose stick is quiet, or -1.
-int quiet_stick_pad() {
-    MenuState& m = fe.menu;
-    if (!m.used_axis) return -1;
-    SDL_GameControllerAxis axis = (SDL_GameControllerAxis)(m.used_axis - 1);
-    for (int i = 0; i < fe.pad_count; i++) {
-        if (!fe.pads[i] || SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(fe.pads[i])) != m.used_axis_pad)
-            continue;
-        if (abs(SDL_GameControllerGetAxis(fe.pads[i], axis)) <= STICK_THRESHOLD) break;
-        return axis == SDL_CONTROLLER_AXIS_LEFTX || axis == SDL_CONTROLLER_AXIS_LEFTY ? i : -1;
-    }
-    m.used_axis = 0;  // let go, or its controller is gone
-    return -1;
-}
-
-}  // namespace
-
 void menu_stick_repeat() {
     int dir = STICK_NONE;
-    int quiet = quiet_stick_pad();
+    bool quiet = any_axis_quiet();
     for (int i = 0; i < fe.pad_count && dir == STICK_NONE; i++) {
-        if (!fe.pads[i] || i == quiet) continue;
+        if (!fe.pads[i]) continue;
         int y = SDL_GameControllerGetAxis(fe.pads[i], SDL_CONTROLLER_AXIS_LEFTY);
         int x = SDL_GameControllerGetAxis(fe.pads[i], SDL_CONTROLLER_AXIS_LEFTX);
-        if (y < -STICK_THRESHOLD)
+        if (quiet) {
+            // An axis held since a capture ended counts as centred.
+            SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(fe.pads[i]));
+            if (axis_is_quiet(id, SDL_CONTROLLER_AXIS_LEFTY)) y = 0;
+            if (axis_is_quiet(id, SDL_CONTROLLER_AXIS_LEFTX)) x = 0;
+        }
+        if (y < -MENU_STICK_THRESHOLD)
             dir = STICK_UP;
-        else if (y > STICK_THRESHOLD)
+        else if (y > MENU_STICK_THRESHOLD)
             dir = STICK_DOWN;
-        else if (x < -STICK_THRESHOLD)
+        else if (x < -MENU_STICK_THRESHOLD)
             dir = STICK_LEFT;
-        else if (x > STICK_THRESHOLD)
+        else if (x > MENU_STICK_THRESHOLD)
             dir = STICK_RIGHT;
     }
     if (dir == STICK_NONE) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frontend/text_fit.h"
 #include "menus/menus.h"
 
 namespace {
@@ -95,7 +96,7 @@ void draw_labelled_path(const char* label, const char* path, int x, int y, int r
     int size = fe.ui_unit * 18 / 100;
     char text[2112], cut[2112];
     snprintf(text, sizeof text, "%s%s", label, path);
-    if (text_may_exceed(text, size, room) && measure_text_width(text, size) > room)
+    if (!text_fits(text, size, room))
         snprintf(text, sizeof text, "%s%s", label,
                  fit_text(path, size, room - measure_text_width(label, size), cut_for(path), cut, sizeof cut));
     draw_text(fe.renderer, text, x, y, size, ABOUT_DETAIL_COLOUR, ALIGN_LEFT);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "frontend/text_fit.h"
 #include "menus/main_menu.h"
 #include "menus/menus.h"
 

@@ -6,7 +6,9 @@
 
 #include <string>
 
+#include "frontend/font.h"
 #include "frontend/frontend.h"
+#include "frontend/text_fit.h"
 
 namespace {
 
@@ -84,11 +86,27 @@ TEST(TextFit, CutsFallBetweenCodePoints) {
     }
 }
 
-TEST(TextFit, PathsKeepTheirEndOtherTextsTheirStart) {
-    for (const char* path : {"/home/a", "~/roms", "./talvex.zip", "../roms/x", "C:\\roms", "d:/games"})
+TEST(TextFit, PathsKeepTheirEndNamesBothEndsOtherTextsTheirStart) {
+    for (const char* path : {"/home/a", "~/roms", "./talvex.zip", "../roms/x", "C:\\roms", "d:/games", "/"})
         EXPECT_EQ(cut_for(path), CUT_KEEPS_END) << path;
-    for (const char* text : {"Data Folder", "not/a/path", "talvex.zip", "", ".hidden", "REC movie.femv"})
+    for (const char* name : {"talvex.zip", "REC movie.femv", "Game (rev A).7z", "Old Roms/", "slot01.fest"})
+        EXPECT_EQ(cut_for(name), CUT_KEEPS_BOTH) << name;
+    for (const char* text : {"Data Folder", "not/a/path", "", ".hidden", "SDL 2.26.5", "Quit to the desktop.",
+                             "x.toolong", "1.5 s, 2.0 MB"})
         EXPECT_EQ(cut_for(text), CUT_KEEPS_START) << text;
+}
+
+// Names that differ only near their end stay apart when cut, extension and
+// all; a name that fits is left as it is.
+TEST(TextFit, CutNamesKeepWhatTellsThemApart) {
+    const std::string a = "Talvex - The Iron Pinions, the complete set with every revision (rev A).zip";
+    const std::string b = a.substr(0, a.size() - 6) + "B).zip";
+    for (int max_w : {width("Talvex...(rev A).zip") + 1, width(a) / 2, width(a) - 1}) {
+        std::string ca = fit(a, max_w, cut_for(a.c_str()));
+        EXPECT_NE(ca, fit(b, max_w, cut_for(b.c_str()))) << max_w;
+        EXPECT_TRUE(starts_with(ca, "Talvex") && ends_with(ca, "A).zip") && width(ca) <= max_w) << ca;
+    }
+    EXPECT_EQ(fit(a, width(a), CUT_KEEPS_BOTH), a);
 }
 
 TEST(TextFit, TheLengthBoundNeverCallsAWideTextNarrow) {
@@ -117,4 +135,30 @@ TEST(TextFit, LinesBreakAtTheLastSpaceOrSlashThatFitsAndLongWordsAreBroken) {
     EXPECT_EQ(wrap_text_line("x", SIZE, 1, 255, line), 1) << "never below one byte";
     EXPECT_EQ(wrap_text_line("first\nsecond", SIZE, 1000, 255, line), 5);
     EXPECT_EQ(wrap_text_line("\nsecond", SIZE, 1000, 255, line), 0);
+}
+
+// A word with nowhere to break is broken between whole characters: at every
+// width and byte limit, no line holds a broken sequence and the lines give
+// back the text.
+TEST(TextFit, WrappingNeverSplitsACharacter) {
+    for (const std::string text : {"\xC3\xA9\xC3\xA0\xC3\xBC\xC3\xB1\xC3\x98\xC3\x85\xC3\xA9\xC3\xA0.zip",
+                                   "ab\u20AC"
+                                   "cd\xC3\xA9\u20AC\u20AC"
+                                   "e\xC3\xA9"}) {
+        for (int max_bytes : {255, 7, 4})
+            for (int max_w = 1; max_w <= width(text) + 2; max_w++) {
+                std::string rebuilt;
+                char line[256];
+                uint32_t cp;
+                for (const char* t = text.c_str(); *t;) {
+                    int k = wrap_text_line(t, SIZE, max_w, max_bytes, line);
+                    ASSERT_GT(k, 0) << "at " << max_w;
+                    for (const char* p = line; int n = utf8_decode(p, &cp); p += n)
+                        ASSERT_NE(cp, REPLACEMENT_CHAR) << line << " at " << max_w;
+                    rebuilt += line;
+                    t = next_line_start(t, k);
+                }
+                EXPECT_EQ(rebuilt, text) << max_w << ", " << max_bytes << " bytes";
+            }
+    }
 }

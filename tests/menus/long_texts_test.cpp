@@ -110,6 +110,36 @@ TEST_F(LongTextTest, RowsKeepTheirTextsInsideTheListAndTheValueOffTheLabel) {
     EXPECT_EQ(read_pixels(0, row_y(3), W, BAR_H), drawn);
 }
 
+// A value being changed, however long, keeps its closing ">" (and the two
+// blanks before it) and stops short of the label.
+TEST_F(LongTextTest, AValueBeingChangedKeepsItsMarksAndItsPlaceHoweverLong) {
+    auto draw_value = [&](const std::string& value) {
+        open({SCREEN_EXTRAS});
+        fe.menu.cursor[SCREEN_EXTRAS] = 0;
+        clear_output();
+        menu_pass_begin();
+        menu_begin_screen("Rows", nullptr);
+        int change = 0;
+        menu_item("Volume", value.c_str(), 1, &change, nullptr);
+        return read_pixels(0, row_y(0), W, BAR_H);
+    };
+    const std::vector<uint32_t> marks_alone = draw_value("");
+    const int label_end = LABEL_X + measure_text_width("Volume", LABEL_SIZE) + 1;
+    const int mark_left = VALUE_RIGHT - measure_text_width(">", VALUE_SIZE);
+    const int gap_left = mark_left - measure_text_width("  ", VALUE_SIZE) + 3;  // a glyph may shift a pixel
+    for (size_t bytes : {60u, 289u, 294u, 300u, 2000u}) {
+        for (const char* unit : {"Fit to screen ", "/roms"}) {
+            std::string value;
+            while (value.size() < bytes) value += unit;
+            std::vector<uint32_t> p = draw_value(value.substr(0, bytes));
+            for (auto [from, to] : {std::pair(0, label_end), std::pair(gap_left, mark_left - 3)})
+                for (int y = 0; y < BAR_H; y++)
+                    for (int x = from; x < to; x++)
+                        ASSERT_EQ(p[(size_t)y * W + x], marks_alone[(size_t)y * W + x]) << bytes << unit << x;
+        }
+    }
+}
+
 TEST_F(LongTextTest, TheFooterHintGivesWayToTheHelpWhichIsCutWhenTooWideAlone) {
     const int footer_y = H - U * 52 / 100, band = text_line_height(U * 19 / 100), margin = U * 40 / 100;
     const char* hint = "Enter/A  Select     Esc/B  Back     Left/Right  Change";

@@ -219,6 +219,13 @@ protected:
         return e;
     }
     static std::tuple<int, int, int> fields(const InputBinding& b) { return {b.key1, b.key2, b.pad}; }
+    static SDL_Event key_up(SDL_Scancode sc) {
+        SDL_Event e = key_event(sc);
+        e.type = SDL_KEYUP;
+        return e;
+    }
+    static constexpr int FIRST_INPUT_ROW = 4;  // the first game input's row, under the four fixed rows
+    const std::vector<int> CONTROLS{SCREEN_PAUSE, SCREEN_CONTROLS};
 };
 
 TEST_F(KeyCaptureTest, KeysButtonsAndSticksFillTheChosenColumnOnly) {
@@ -284,63 +291,81 @@ TEST_F(KeyCaptureTest, FiveSecondsOrARequestForNoBindingEndTheOverlay) {
     EXPECT_FALSE(send({key_event(SDL_SCANCODE_J)}));
 }
 
-// The input that ends a capture is used up until it is let go: neither a
-// held key's repeats nor a held stick move the cursor off the row just
-// bound or open a second capture; let go and pressed again, they act.
-TEST_F(KeyCaptureTest, TheInputThatEndsACaptureDoesNothingMoreUntilLetGo) {
-    const int first = 4;  // the first game input's row, under the four fixed rows
+// Every key held when a capture ends is quiet until let go, also through a
+// second capture: its repeats neither move the cursor off the row just
+// bound nor open a capture; a key pressed meanwhile acts as ever.
+TEST_F(KeyCaptureTest, KeysHeldWhenACaptureEndsRepeatToNoEffectUntilLetGo) {
     int& cursor = fe.menu.cursor[SCREEN_CONTROLS];
-    const SDL_Event enter = key_event(SDL_SCANCODE_RETURN), tab = key_event(SDL_SCANCODE_TAB);
-    for (SDL_Scancode key : {SDL_SCANCODE_DOWN, SDL_SCANCODE_RIGHT}) {
-        SCOPED_TRACE(SDL_GetScancodeName(key));
-        cursor = first;
-        EXPECT_TRUE(send({enter}));
-        EXPECT_FALSE(send({key_event(key), key_event(key, 1), key_event(key, 1), key_event(key, 1)}));
-        EXPECT_EQ(fe.bindings[0].key1, key);
-        EXPECT_EQ(std::pair(stack(), cursor), std::pair(std::vector<int>{SCREEN_PAUSE, SCREEN_CONTROLS}, first));
-        SDL_Event up{};
-        up.type = SDL_KEYUP;
-        up.key.keysym.scancode = key;
-        bool waits = send({up, key_event(key)});
-        if (key == SDL_SCANCODE_DOWN)
-            EXPECT_EQ(cursor, first + 1) << "pressed again, the key moves the cursor";
-        else
-            EXPECT_TRUE(waits && fe.capture_column == 1) << "pressed again, Right asks for the alternate key";
-        if (waits) send({key_event(SDL_SCANCODE_ESCAPE)});
-    }
+    const SDL_Event enter = key_event(SDL_SCANCODE_RETURN), down = key_event(SDL_SCANCODE_DOWN, 1);
+    cursor = FIRST_INPUT_ROW;
+    EXPECT_FALSE(send({enter, key_event(SDL_SCANCODE_DOWN), down, down}));
+    EXPECT_TRUE(send({down, enter, down})) << "a second capture";
+    EXPECT_FALSE(send({key_event(SDL_SCANCODE_RIGHT), down, key_event(SDL_SCANCODE_RIGHT, 1), down}));
+    EXPECT_EQ(std::pair(fe.bindings[0].key1, cursor), std::pair((int)SDL_SCANCODE_RIGHT, FIRST_INPUT_ROW));
+    send({key_event(SDL_SCANCODE_UP), down, key_event(SDL_SCANCODE_UP, 1)});
+    EXPECT_EQ(cursor, FIRST_INPUT_ROW - 2) << "a key pressed after the capture acts and repeats";
+    send({key_up(SDL_SCANCODE_DOWN), down});
+    EXPECT_EQ(cursor, FIRST_INPUT_ROW - 1) << "let go, Down acts again";
+    cursor = FIRST_INPUT_ROW;
+    send({key_up(SDL_SCANCODE_RIGHT), key_event(SDL_SCANCODE_RIGHT)});
+    EXPECT_EQ(std::pair(top_screen(), fe.capture_column), std::pair((int)SCREEN_KEY_CAPTURE, 1));
+}
 
+// Every axis held past the threshold when a capture ends is quiet until it
+// is back inside, while its value keeps changing (each change an event): it
+// neither steps the menu nor opens or ends a capture, in the pass the
+// capture ends or later. A release during play counts too.
+TEST_F(KeyCaptureTest, AxesHeldWhenACaptureEndsStayQuietUntilLetGo) {
+    int& cursor = fe.menu.cursor[SCREEN_CONTROLS];
+    const SDL_Event tab = key_event(SDL_SCANCODE_TAB);
+    const int X = SDL_CONTROLLER_AXIS_LEFTX, Y = SDL_CONTROLLER_AXIS_LEFTY, TRIGGER = SDL_CONTROLLER_AXIS_TRIGGERLEFT;
     VirtualPad pad;
     ASSERT_TRUE(pad.ok()) << SDL_GetError();
+    SDL_JoystickSetVirtualAxis(pad.joystick, TRIGGER, -32768);  // a trigger at rest
     SDL_PumpEvents();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // the controller's arrival
-    auto hold = [&](int axis, int value, int passes) {
-        SDL_JoystickSetVirtualAxis(pad.joystick, axis, (Sint16)value);
-        for (int i = 0; i < passes; i++) {
-            fe.menu.stick_deadline = 0;  // as if the repeat delay had run out
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    int step = 0;
+    auto hold = [&](int axis, bool held, int passes) {  // past the threshold, never quite still
+        for (int i = 0; i < passes; i++, step++) {
+            SDL_JoystickSetVirtualAxis(pad.joystick, axis,
+                                       (Sint16)(held              ? 30000 + step % 4 * 500
+                                                : axis == TRIGGER ? -32768
+                                                                  : 0));
+            fe.menu.stick_deadline = 0;  // the repeat delay run out
             main_loop_pass();
         }
     };
-    for (int axis : {SDL_CONTROLLER_AXIS_LEFTX, SDL_CONTROLLER_AXIS_LEFTY}) {
-        SCOPED_TRACE(axis);
-        cursor = first;
-        EXPECT_TRUE(send({tab}));
-        hold(axis, 30000, 5);
-        EXPECT_EQ(fe.bindings[0].pad, 100 + 2 * axis + 1);
-        EXPECT_EQ(std::pair(stack(), cursor), std::pair(std::vector<int>{SCREEN_PAUSE, SCREEN_CONTROLS}, first));
-        EXPECT_TRUE(send({tab})) << "a new capture";
-        hold(axis, 30000, 3);
-        EXPECT_EQ(top_screen(), SCREEN_KEY_CAPTURE) << "the held stick does not end it";
-        hold(axis, 20000, 1);  // back inside the threshold: let go
-        hold(axis, -30000, 1);
-        EXPECT_EQ(fe.bindings[0].pad, 100 + 2 * axis) << "moved again, the stick is taken";
-        hold(axis, 0, 1);
-    }
-    cursor = first;
-    hold(SDL_CONTROLLER_AXIS_LEFTY, 30000, 1);
-    EXPECT_EQ(cursor, first + 1) << "the stick steps the menu again";
-    hold(SDL_CONTROLLER_AXIS_LEFTY, 0, 1);
-    hold(SDL_CONTROLLER_AXIS_LEFTX, 30000, 1);
-    EXPECT_EQ(std::pair(top_screen(), fe.capture_column), std::pair((int)SCREEN_KEY_CAPTURE, 1));
+    auto quiet = [&](const char* what) {
+        EXPECT_EQ(std::pair(stack(), cursor), std::pair(CONTROLS, FIRST_INPUT_ROW)) << what;
+    };
+    cursor = FIRST_INPUT_ROW;
+    EXPECT_TRUE(send({tab}));
+    hold(X, true, 5);
+    quiet("the stick bound and held");
+    EXPECT_TRUE(send({tab}));
+    hold(X, true, 3);
+    hold(TRIGGER, true, 1);
+    EXPECT_EQ(fe.bindings[0].pad, 100 + 2 * TRIGGER + 1) << "the held stick did not end this capture";
+    quiet("the pass a trigger's capture ends");
+    hold(X, true, 4);
+    quiet("the stick after the trigger's capture");
+    hold(X, false, 1);
+    hold(TRIGGER, false, 1);
+    hold(X, true, 1);
+    EXPECT_TRUE(top_screen() == SCREEN_KEY_CAPTURE && fe.capture_column == 1) << "let go, the stick acts";
+    EXPECT_FALSE(send({key_event(SDL_SCANCODE_K)}));
+    hold(X, true, 5);
+    quiet("the stick that opened a capture a key ended");
+    hold(X, false, 1);
+
+    EXPECT_TRUE(send({tab}));
+    hold(Y, true, 1);
+    close_menu_and_resume();  // left with the bound stick held, let go during play
+    hold(Y, true, 2);
+    hold(Y, false, 1);
+    open({SCREEN_PAUSE, SCREEN_CONTROLS});
+    hold(Y, true, 1);
+    EXPECT_EQ(cursor, FIRST_INPUT_ROW + 1);
 }
 
 TEST_F(KeyCaptureTest, TheMainLoopStillHandlesWindowAndControllerEvents) {
