@@ -315,7 +315,6 @@ struct MenuState {
 // (A button acts only on its press, so none needs to be quiet.)
 struct QuietInputs {
     uint8_t keys[SDL_NUM_SCANCODES];  // 1: quiet
-    int32_t key_count;                // keys marked quiet
     SDL_JoystickID pad_ids[FE_MAX_PADS];
     uint8_t pad_axes[FE_MAX_PADS];  // bit a: axis a is quiet; 0: the entry is free
 };
@@ -629,8 +628,6 @@ void quiet_held_inputs(const SDL_Event* ending);
 void quiet_inputs_event(const SDL_Event* event);
 int key_is_quiet(int scancode);
 int axis_is_quiet(SDL_JoystickID pad, int axis);
-// Whether any axis is quiet: nothing to look up otherwise.
-int any_axis_quiet();
 
 // ---------------------------------------------------------------------------
 // Screen stack, toasts and dialogs

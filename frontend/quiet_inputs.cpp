@@ -10,9 +10,7 @@
 namespace {
 
 void set_key(int scancode, uint8_t quiet) {
-    if (scancode <= 0 || scancode >= SDL_NUM_SCANCODES || fe.quiet.keys[scancode] == quiet) return;
-    fe.quiet.keys[scancode] = quiet;
-    fe.quiet.key_count += quiet ? 1 : -1;
+    if (scancode > 0 && scancode < SDL_NUM_SCANCODES) fe.quiet.keys[scancode] = quiet;
 }
 
 // The entry of a controller, or -1; with `make`, a free entry is taken.
@@ -28,7 +26,7 @@ int pad_entry(SDL_JoystickID pad, bool make) {
 }
 
 void set_axis(SDL_JoystickID pad, int axis, bool quiet) {
-    if (axis < 0 || axis >= 8) return;
+    if (axis < 0 || axis >= SDL_CONTROLLER_AXIS_MAX) return;
     int i = pad_entry(pad, quiet);
     if (i < 0) return;
     uint8_t bit = (uint8_t)(1u << axis);
@@ -79,18 +77,10 @@ void quiet_inputs_event(const SDL_Event* event) {
     }
 }
 
-int key_is_quiet(int scancode) {
-    return fe.quiet.key_count > 0 && scancode > 0 && scancode < SDL_NUM_SCANCODES && fe.quiet.keys[scancode];
-}
-
-int any_axis_quiet() {
-    for (uint8_t axes : fe.quiet.pad_axes)
-        if (axes) return 1;
-    return 0;
-}
+int key_is_quiet(int scancode) { return scancode > 0 && scancode < SDL_NUM_SCANCODES && fe.quiet.keys[scancode]; }
 
 int axis_is_quiet(SDL_JoystickID pad, int axis) {
-    if (axis < 0 || axis >= 8) return 0;
+    if (axis < 0 || axis >= SDL_CONTROLLER_AXIS_MAX) return 0;
     int i = pad_entry(pad, false);
     return i >= 0 && (fe.quiet.pad_axes[i] >> axis & 1);
 }

@@ -29,15 +29,6 @@ double widest_advance() {
 
 bool is_separator(char c) { return c == ' ' || c == '/' || c == '\\'; }
 
-// The start of the last whole character that begins before byte k (k > 0),
-// as the text layer decodes it: a broken sequence is a character of its own.
-int previous_boundary(const char* text, int k) {
-    uint32_t cp;
-    int at = 0;
-    for (int n; at < k && (n = utf8_decode(text + at, &cp)) > 0 && at + n < k;) at += n;
-    return at;
-}
-
 // The end of the last whole character that ends at or before byte k.
 int boundary_at_or_before(const char* text, int k) {
     uint32_t cp;
@@ -168,7 +159,7 @@ int wrap_text_line(const char* text, int size, int max_w, int max_bytes, char* l
         // splits a character.
         int j = k - 1;
         while (j >= 1 && !is_separator(line[j])) j--;
-        k = j >= 1 ? j : std::max(first, previous_boundary(line, k));
+        k = j >= 1 ? j : std::max(first, boundary_at_or_before(line, k - 1));  // one character less
         line[k] = '\0';
     }
     return k;

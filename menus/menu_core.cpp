@@ -325,17 +325,14 @@ void menu_handle_event(const SDL_Event* event) {
 
 void menu_stick_repeat() {
     int dir = STICK_NONE;
-    bool quiet = any_axis_quiet();
     for (int i = 0; i < fe.pad_count && dir == STICK_NONE; i++) {
         if (!fe.pads[i]) continue;
         int y = SDL_GameControllerGetAxis(fe.pads[i], SDL_CONTROLLER_AXIS_LEFTY);
         int x = SDL_GameControllerGetAxis(fe.pads[i], SDL_CONTROLLER_AXIS_LEFTX);
-        if (quiet) {
-            // An axis held since a capture ended counts as centred.
-            SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(fe.pads[i]));
-            if (axis_is_quiet(id, SDL_CONTROLLER_AXIS_LEFTY)) y = 0;
-            if (axis_is_quiet(id, SDL_CONTROLLER_AXIS_LEFTX)) x = 0;
-        }
+        // An axis held since a capture ended counts as centred.
+        SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(fe.pads[i]));
+        if (axis_is_quiet(id, SDL_CONTROLLER_AXIS_LEFTY)) y = 0;
+        if (axis_is_quiet(id, SDL_CONTROLLER_AXIS_LEFTX)) x = 0;
         if (y < -MENU_STICK_THRESHOLD)
             dir = STICK_UP;
         else if (y > MENU_STICK_THRESHOLD)
