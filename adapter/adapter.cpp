@@ -3,6 +3,9 @@
 // option.
 #include "adapter/adapter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -190,9 +193,12 @@ const char* find_bios_archive(const char* archive, char* out) {
     static const char* const NAMES[] = {"voxa.zip", "VOXA.zip", "VOXA.ZIP"};
     for (const char* name : NAMES) {
         snprintf(out, ADAPTER_BIOS_PATH_SIZE, "%s%s", folder, name);
-        FILE* f = fopen(out, "rb");
-        if (f) {
-            fclose(f);
+        // Found when it can be opened for reading. Without O_NONBLOCK a
+        // named pipe would hold the open until a writer came; this way it
+        // is found at once and the board refuses it as an archive.
+        int fd = open(out, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            close(fd);
             return out;
         }
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <minizip/unzip.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 namespace {
@@ -74,6 +75,11 @@ static int is_empty_archive(const char* path) {
 
 ZipReader* zipio_open(const char* path) {
     if (!path || !path[0]) return nullptr;
+    // Only a regular file can hold an archive, and only it is opened:
+    // opening a named pipe for reading waits until a writer comes, and a
+    // device or a folder holds no archive.
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
     unzFile f = unzOpen64(path);
     if (!f) {
         if (!is_empty_archive(path)) return nullptr;

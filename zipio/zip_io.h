@@ -19,7 +19,8 @@ struct ZipMemberInfo {
 };
 
 // Opens an archive and reads its directory. Null when the path is null or
-// empty, the file cannot be read or it is not a ZIP archive.
+// empty, does not name a regular file (links followed), the file cannot be
+// read or it is not a ZIP archive.
 ZipReader* zipio_open(const char* path);
 // Closes an archive; null is allowed.
 void zipio_close(ZipReader* zip);

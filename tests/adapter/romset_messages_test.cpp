@@ -1,8 +1,12 @@
 // Every ROM-set sentence reaches the caller of validate_rom and load
 // unchanged, whichever way the BIOS archive was found.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "tests/adapter/adapter_test_util.h"
+#include "tests/support/pipe_watchdog.h"
 
 namespace {
 
@@ -127,4 +131,44 @@ TEST_F(RomsetMessages, BiosFromTheEnvironmentAndTheOverride) {
     expect_refused(good.game, MSG_BIOS_WRONG);
     adapter_set_bios_override(elsewhere.bios.c_str());
     expect_accepted(good.game);
+}
+
+// A named pipe in place of an archive, wherever its path came from, is
+// refused at once with the sentence of an archive that cannot be opened.
+// A pipe named voxa.zip beside the game archive is still the BIOS archive
+// found first, as a folder of that name is, and hides a good VOXA.ZIP.
+TEST_F(RomsetMessages, PipesInPlaceOfArchivesAreRefusedWithoutWaiting) {
+    // One good set with its BIOS beside it as "VOXA.ZIP", reached from the
+    // other folders through links, so only what lies under voxa.zip differs.
+    WrittenSet good = write_set(SynthWriteOptions{}, "VOXA.ZIP", true);
+    std::string pipe_dir = synth_temp_dir(), folder_dir = synth_temp_dir();
+    for (const std::string& d : {pipe_dir, folder_dir}) {
+        ASSERT_EQ(symlink(good.game.c_str(), (d + "/talvex.zip").c_str()), 0);
+        ASSERT_EQ(symlink(good.bios.c_str(), (d + "/VOXA.ZIP").c_str()), 0);
+    }
+    ASSERT_EQ(mkfifo((pipe_dir + "/voxa.zip").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((folder_dir + "/voxa.zip").c_str(), 0700), 0);
+    std::string pipe = synth_temp_dir() + "/talvex.zip";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+
+    struct Case {
+        const char* what;
+        std::string game, bios_override, environment, pipe, message;
+    };
+    const Case cases[] = {
+        {"game archive", pipe, "", "", pipe, "Cannot open the game archive \"" + pipe + "\"."},
+        {"BIOS from --bios", good.game, pipe, "", pipe, MSG_BIOS_MISSING},
+        {"BIOS from VOXA_BIOS", good.game, "", pipe, pipe, MSG_BIOS_MISSING},
+        {"folder named voxa.zip beside", folder_dir + "/talvex.zip", "", "", "", MSG_BIOS_MISSING},
+        {"pipe named voxa.zip beside", pipe_dir + "/talvex.zip", "", "", pipe_dir + "/voxa.zip", MSG_BIOS_MISSING},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        adapter_set_bios_override(c.bios_override.c_str());
+        if (c.environment.empty())
+            unsetenv("VOXA_BIOS");
+        else
+            setenv("VOXA_BIOS", c.environment.c_str(), 1);
+        EXPECT_TRUE(returns_without_a_writer(c.pipe, [&] { expect_refused(c.game, c.message.c_str()); }));
+    }
 }
