@@ -96,6 +96,7 @@ const char* fit_text(const char* text, int size, int max_w, int cut, char* out, 
     for (const char* p = text; int n = utf8_decode(p, &cp); p += n) total += advance_of(cp);
     if (fits(total)) return text;
 
+    if (out_size == 0) return "";  // no room to write even the end of a string
     out[0] = '\0';
     double dots = DOTS_LEN * advance_of('.');
     if (out_size <= DOTS_LEN || !fits(dots)) return out;
@@ -149,11 +150,19 @@ int draw_text_fitted(SDL_Renderer* r, const char* text, int x, int y, int size, 
 }
 
 int wrap_text_line(const char* text, int size, int max_w, int max_bytes, char* line) {
-    int k = boundary_at_or_before(text, (int)std::min(strcspn(text, "\n"), (size_t)max_bytes));
+    const size_t end = strcspn(text, "\n");
+    uint32_t cp;
+    const int first_len = utf8_decode(text, &cp);  // a newline ends a sequence, so this stays in the line
+    if (end > 0 && max_bytes < first_len) {
+        // Not even one character fits: 0 would read as an empty line, past
+        // which a caller steps without getting anywhere.
+        if (max_bytes >= 0) line[0] = '\0';
+        return -1;
+    }
+    int k = boundary_at_or_before(text, (int)std::min(end, (size_t)max_bytes));
     memcpy(line, text, (size_t)k);
     line[k] = '\0';
-    uint32_t cp;
-    const int first = std::min(k, utf8_decode(text, &cp));  // the least a line holds
+    const int first = std::min(k, first_len);  // the least a line holds
     while (k > first && measure_text_width(line, size) > max_w) {
         // Separators are single bytes, so breaking before one never
         // splits a character.
@@ -185,6 +194,7 @@ void draw_text_wrapped(SDL_Renderer* r, const char* text, int x, int y, int size
             return;
         }
         int k = wrap_text_line(text, size, max_w, (int)sizeof line - 1, line);
+        if (k < 0) return;
         draw_text(r, line, x, y, size, colour, align);
         text = next_line_start(text, k);
     }

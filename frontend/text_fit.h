@@ -34,7 +34,8 @@ int texts_fit_side_by_side(const char* a, int as, const char* b, int bs, int gap
 int cut_for(const char* text);
 // The text within max_w pixels at size: the text itself when it fits, else
 // the cut text written into out (out_size bytes); "" when not even the dots
-// fit. Cuts fall between code points.
+// fit. Cuts fall between code points. A zero-size out is never written: a
+// text that must be cut then gives a constant "".
 const char* fit_text(const char* text, int size, int max_w, int cut, char* out, size_t out_size);
 int draw_text_fitted(SDL_Renderer* r, const char* text, int x, int y, int size, uint32_t colour, int align, int max_w,
                      int cut);
@@ -43,7 +44,9 @@ int draw_text_fitted(SDL_Renderer* r, const char* text, int x, int y, int size, 
 // last space, "/" or "\" when there is one, else a character at a time;
 // never below one character, and never through one. Copied into line
 // (max_bytes + 1 bytes); the result is its length in bytes, 0 for an
-// empty line.
+// empty line (an empty text, or one that starts with a newline), and -1
+// with "" in line when max_bytes cannot hold the first character: there
+// is no line to draw, and stepping on would make no progress.
 int wrap_text_line(const char* text, int size, int max_w, int max_bytes, char* line);
 // Where the text goes on after a line of k bytes: past one space or newline.
 const char* next_line_start(const char* text, int k);

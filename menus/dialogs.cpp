@@ -78,6 +78,7 @@ void draw_message_body(int px, int py, int pw, int ph, int u) {
         }
         char line[MESSAGE_LINE_MAX + 1];
         int k = wrap_text_line(t, size, limit, MESSAGE_LINE_MAX, line);
+        if (k < 0) break;
         draw_text(fe.renderer, line, left, y, size, 0xFFDED6D2, ALIGN_LEFT);
         t = next_line_start(t, k);
         y += u * 28 / 100;

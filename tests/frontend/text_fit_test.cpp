@@ -4,6 +4,7 @@
 // box's.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "frontend/font.h"
@@ -68,6 +69,30 @@ TEST(TextFit, AFittingTextIsLeftAsItIsAndALongOneIsCutToTheWidestThatFits) {
         }
     }
     EXPECT_EQ(fit(path, width("..") , CUT_KEEPS_END), "") << "not even the dots fit";
+}
+
+// A cut is written only where there is room for it: a zero-size buffer is
+// never touched, and one too small for the dots holds an empty text.
+TEST(TextFit, ACutStaysWithinItsBuffer) {
+    const std::string name = "Talvex - The Iron Pinions (every revision, with its long name)";
+    const int max_w = width("Talvex - The Iron");
+    for (int cut : {CUT_KEEPS_START, CUT_KEEPS_END, CUT_KEEPS_BOTH}) {
+        for (size_t out_size = 0; out_size <= 4; out_size++) {
+            SCOPED_TRACE("cut " + std::to_string(cut) + ", " + std::to_string(out_size) + " bytes");
+            char buf[8];
+            memset(buf, '#', sizeof buf);
+            std::string got = fit_text(name.c_str(), SIZE, max_w, cut, buf, out_size);
+            EXPECT_EQ(got, out_size == 4 ? "..." : "");
+            EXPECT_EQ(std::string(buf + out_size, sizeof buf - out_size), std::string(sizeof buf - out_size, '#'))
+                << "written past the buffer";
+            if (out_size > 0) {
+                EXPECT_EQ(std::string(buf), got) << "the cut is the buffer's";
+            }
+        }
+    }
+    char guard = '#';
+    EXPECT_EQ(fit_text("fits", SIZE, 500, CUT_KEEPS_START, &guard, 0), std::string("fits"));
+    EXPECT_EQ(guard, '#');
 }
 
 TEST(TextFit, CutsFallBetweenCodePoints) {
@@ -135,6 +160,36 @@ TEST(TextFit, LinesBreakAtTheLastSpaceOrSlashThatFitsAndLongWordsAreBroken) {
     EXPECT_EQ(wrap_text_line("x", SIZE, 1, 255, line), 1) << "never below one byte";
     EXPECT_EQ(wrap_text_line("first\nsecond", SIZE, 1000, 255, line), 5);
     EXPECT_EQ(wrap_text_line("\nsecond", SIZE, 1000, 255, line), 0);
+}
+
+// A byte limit below the first character leaves no line at all (-1, and
+// an empty one in the buffer), which callers cannot mistake for an empty
+// line to step past; a limit that holds the character gives it whole.
+TEST(TextFit, ALimitBelowTheFirstCharacterGivesNoLine) {
+    const std::string euro = "\u20AC", grin = "\xF0\x9F\x98\x80";  // three and four bytes
+    for (const std::string& first : {std::string("x"), euro, grin}) {
+        const std::string text = first + "abc def";
+        const int n = (int)first.size();
+        for (int max_w : {1, 1000}) {
+            for (int max_bytes = 0; max_bytes <= n; max_bytes++) {
+                SCOPED_TRACE(std::to_string(n) + "-byte character, " + std::to_string(max_bytes) + " bytes, width " +
+                             std::to_string(max_w));
+                char line[16];
+                memset(line, '#', sizeof line);
+                int k = wrap_text_line(text.c_str(), SIZE, max_w, max_bytes, line);
+                EXPECT_EQ(k, max_bytes < n ? -1 : n);
+                EXPECT_EQ(std::string(line), max_bytes < n ? "" : first);
+            }
+        }
+    }
+    for (const char* text : {"", "\nsecond", "\n"}) {
+        for (int max_bytes : {0, 1, 255}) {
+            char line[256];
+            memset(line, '#', sizeof line);
+            EXPECT_EQ(wrap_text_line(text, SIZE, 1000, max_bytes, line), 0) << max_bytes << " bytes";
+            EXPECT_EQ(std::string(line), "");
+        }
+    }
 }
 
 // A word with nowhere to break is broken between whole characters: at every
