@@ -106,6 +106,14 @@ int is_regular_file(const char* path) {
     return path && stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+int absolute_path(const char* path, char* out, size_t out_size) {
+    if (!path || !out || out_size == 0) return 0;
+    if (path[0] == '/') return copy_whole(out, out_size, path);
+    char here[FE_PATH_SIZE];
+    if (!getcwd(here, sizeof here)) return 0;
+    return join_path(out, out_size, here, path);
+}
+
 int is_directory(const char* path) {
     struct stat st;
     return path && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
@@ -238,24 +246,71 @@ void close_log() {
     log_file = nullptr;
 }
 
-void log_line(const char* format, ...) {
-    char message[LOG_MESSAGE_SIZE];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    // One entry a line: a control character from a logged value (a line
-    // break in a path, say) would split or garble it. Bytes from 0x80 up
-    // stay, so UTF-8 text reads as it was.
-    for (char* p = message; *p; p++)
-        if ((unsigned char)*p < 0x20 || *p == 0x7F) *p = '?';
+void format_for_log(char* out, size_t size, const char* format, va_list args) {
+    if (!out || size == 0) return;
+    va_list copy;
+    va_copy(copy, args);
+    int total = vsnprintf(out, size, format, copy);
+    va_end(copy);
+    if (total < 0) {
+        out[0] = '\0';
+        return;
+    }
+    size_t used = strlen(out);
+    // Where each conversion's output starts and ends is what the format up
+    // to it and through it would print: the printf family itself walks the
+    // arguments, so no type is ever guessed here.
+    char head[LOG_MESSAGE_SIZE];
+    auto printed = [&](size_t format_length) {
+        memcpy(head, format, format_length);
+        head[format_length] = '\0';
+        va_list walk;
+        va_copy(walk, args);
+        int n = vsnprintf(nullptr, 0, head, walk);
+        va_end(walk);
+        return n < 0 ? 0 : (size_t)n;
+    };
+    size_t done = 0;  // the output up to here has been looked at
+    for (const char* f = format; (f = strchr(f, '%')) != nullptr;) {
+        if (f[1] == '%') {
+            f += 2;
+            continue;
+        }
+        const char* end = f + 1 + strspn(f + 1, "-+ #0'123456789.*hlLqjzt");
+        if (!*end) break;
+        end++;
+        // A format too long to copy (none of ours is) has the rest of its
+        // output treated as a value.
+        bool copied = (size_t)(end - format) < sizeof head;
+        size_t from = copied ? printed((size_t)(f - format)) : done;
+        size_t to = copied ? printed((size_t)(end - format)) : used;
+        for (size_t i = from; i < to && i < used; i++)
+            if ((unsigned char)out[i] < 0x20 || out[i] == 0x7F) out[i] = '?';
+        if (!copied) break;
+        done = to;
+        f = end;
+    }
+}
+
+void log_entry(const char* message) {
     char stamp[16] = "00:00:00";
     time_t now = time(nullptr);
     struct tm local;
     if (localtime_r(&now, &local)) strftime(stamp, sizeof stamp, "%H:%M:%S", &local);
-    fprintf(stderr, "[%s] %s\n", stamp, message);
+    // At most the length a formatted message can have.
+    const int most = (int)LOG_MESSAGE_SIZE - 1;
+    fprintf(stderr, "[%s] %.*s\n", stamp, most, message);
     if (log_file) {
-        fprintf(log_file, "[%s] %s\n", stamp, message);
+        fprintf(log_file, "[%s] %.*s\n", stamp, most, message);
         fflush(log_file);
     }
+}
+
+void log_line(const char* format, ...) {
+    char message[LOG_MESSAGE_SIZE];
+    va_list args;
+    va_start(args, format);
+    format_for_log(message, sizeof message, format, args);
+    va_end(args);
+    log_entry(message);
 }

@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -439,6 +440,9 @@ struct FrontendState {
     // The adapter handed over its NVRAM (and so counts it as saved) but the
     // file was not written: the next flush writes even without a change.
     int nvram_pending;
+    // The NVRAM file read at the game's opening was refused for its size:
+    // before the game's own NVRAM replaces it, it is kept under ".bad".
+    int nvram_refused;
 
     // --- save states --------------------------------------------------------
     StateSlotInfo state_slots[FE_SLOT_COUNT];
@@ -449,6 +453,7 @@ struct FrontendState {
 
     // --- input movies ------------------------------------------------------
     FILE* movie_file;
+    char recording_name[64];  // the recording's file name, for its toasts
     uint8_t* movie_data;
     size_t movie_size;
     size_t movie_pos;
@@ -505,6 +510,9 @@ const char* path_basename(const char* path);
 void path_dirname(const char* path, char* out, size_t out_size);
 int is_regular_file(const char* path);
 int is_directory(const char* path);
+// The path made absolute against the current folder (an absolute one as it
+// stands); 0 when the current folder is unknown or the result does not fit.
+int absolute_path(const char* path, char* out, size_t out_size);
 // Creates the folder with all its parents (mode 0755); 1 when it exists
 // afterwards.
 int make_dirs(const char* path);
@@ -528,7 +536,16 @@ int list_browse_roots(DirEntry** out);
 // truncated the file, to the file too, flushed at once.
 void open_log(const char* path);
 void close_log();
+// A log entry keeps the program's own words and line breaks; a value from
+// outside (a path, a name, a device's or a profile's text) never brings a
+// control character in: each byte 0x00-0x1F or 0x7F that a conversion
+// prints is written as "?".
 void log_line(const char* format, ...) FE_PRINTF(1, 2);
+// The same formatting into a buffer, for an entry put together in parts;
+// args are left unread for the caller.
+void format_for_log(char* out, size_t size, const char* format, va_list args);
+// Writes one entry as it stands (cut to 2,047 characters).
+void log_entry(const char* message);
 
 // ---------------------------------------------------------------------------
 // Settings

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr size_t LOAD_ERROR_SIZE = 200;
+static_assert(sizeof fe.recording_name >= MOVIE_NAME_SIZE);
 
 // The greatest movie name by strcmp in the movies folder (with the
 // time-stamped names, the newest); 0 when there is none.
@@ -39,6 +40,17 @@ int load_movie_start(const uint8_t* container, uint32_t size) {
     return 0;
 }
 
+// Closes the recording. It is saved only when every word reached the file
+// and the close, which writes what was still buffered, succeeded too.
+void end_recording(bool written) {
+    bool closed = fclose(fe.movie_file) == 0;
+    fe.movie_file = nullptr;
+    if (written && closed)
+        show_toast("Recording saved");
+    else
+        show_toast("Recording failed: cannot write %s", fe.recording_name);
+}
+
 }  // namespace
 
 void movie_file_name(time_t t, char* out, size_t out_size) {
@@ -53,11 +65,7 @@ int is_movie_name(const char* name) {
 }
 
 void end_movie() {
-    if (fe.movie_file) {
-        fclose(fe.movie_file);
-        fe.movie_file = nullptr;
-        show_toast("Recording saved");
-    }
+    if (fe.movie_file) end_recording(true);
     if (fe.movie_data) {
         free(fe.movie_data);
         fe.movie_data = nullptr;
@@ -97,6 +105,7 @@ void start_movie_recording() {
         return;
     }
     fe.movie_file = f;
+    snprintf(fe.recording_name, sizeof fe.recording_name, "%s", name);
     snprintf(fe.movie_status, sizeof fe.movie_status, "REC %s", name);
     show_toast("Recording inputs to %s", name);
 }
@@ -155,5 +164,10 @@ void movie_record_word(uint32_t word) {
     if (!fe.movie_file) return;
     uint8_t bytes[4];
     put_le32(bytes, word);
-    fwrite(bytes, 1, sizeof bytes, fe.movie_file);
+    // A word that cannot be written ends the recording at once: the frames
+    // after it would be missing from the movie.
+    if (fwrite(bytes, 1, sizeof bytes, fe.movie_file) != sizeof bytes) {
+        end_recording(false);
+        fe.movie_status[0] = '\0';
+    }
 }

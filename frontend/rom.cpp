@@ -1,6 +1,7 @@
 // ROM opening and the NVRAM file: making an archive the loaded game,
 // choosing one from the browser or a drop, and keeping the game's
 // battery-backed RAM on disk.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,11 +32,31 @@ void restore_nvram() {
     size_t size = 0;
     uint8_t* data = read_whole_file(path, &size);
     if (!data) return;
-    if (fe.adapter.load_nvram(data, size))
+    if (fe.adapter.load_nvram(data, size)) {
         log_line("NVRAM restored from %s", path);
-    else
+    } else {
         log_line("NVRAM file %s ignored (unexpected size %zu)", path, size);
+        fe.nvram_refused = 1;
+    }
     free(data);
+}
+
+// A refused NVRAM file is the player's, and most of it may still be of
+// use: before the game's own NVRAM takes its name, it moves aside to the
+// same name with ".bad" (replacing an older one). 0 when it is still in
+// the way, so that nothing overwrites it.
+int keep_refused_nvram(const char* path) {
+    if (!fe.nvram_refused) return 1;
+    if (!is_regular_file(path)) {  // gone meanwhile: nothing to keep
+        fe.nvram_refused = 0;
+        return 1;
+    }
+    char bad[FE_PATH_SIZE];
+    int n = snprintf(bad, sizeof bad, "%s.bad", path);
+    if (n < 0 || n >= (int)sizeof bad || rename(path, bad) != 0) return 0;
+    fe.nvram_refused = 0;
+    log_line("NVRAM file %s kept as %s", path, bad);
+    return 1;
 }
 
 const char* archive_name() { return fe.adapter.rom_archive_name ? fe.adapter.rom_archive_name : ""; }
@@ -54,7 +75,7 @@ int flush_nvram() {
     size_t n = fe.adapter.save_nvram(nvram_buffer, sizeof nvram_buffer);
     if (n == 0 || n > sizeof nvram_buffer) return 0;
     fe.nvram_pending = 1;
-    if (!write_file_atomic(path, nvram_buffer, n)) {
+    if (!keep_refused_nvram(path) || !write_file_atomic(path, nvram_buffer, n)) {
         log_line("NVRAM save failed: %s", path);
         return 0;
     }
@@ -75,6 +96,7 @@ int open_rom(const char* path) {
     if (fe.adapter.unload) fe.adapter.unload();
     fe.rom_loaded = 0;
     fe.nvram_pending = 0;
+    fe.nvram_refused = 0;
 
     if (!path[0]) {
         snprintf(fe.rom_message, sizeof fe.rom_message, "No ROM selected.");

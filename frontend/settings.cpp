@@ -219,6 +219,15 @@ int parse_int_list(const char* text, int32_t* out, int n) {
     return n;
 }
 
+// The ROM as the file keeps it: one named by a relative path that leads to
+// it from here is kept absolute, so that a start from another folder finds
+// it too. Any other path is kept as it stands.
+const char* rom_to_store(char* out, size_t out_size) {
+    if (!fe.rom[0] || fe.rom[0] == '/' || !is_regular_file(fe.rom) || !absolute_path(fe.rom, out, out_size))
+        return fe.rom;
+    return out;
+}
+
 }  // namespace
 
 void set_default_settings() {
@@ -265,7 +274,8 @@ void load_settings(int rotation_override, int fullscreen_override, int scale_ove
 
 void save_settings() {
     IniDocument* doc = &fe.settings_doc;
-    save_text(PATHS, "rom", fe.rom);
+    char rom[FE_PATH_SIZE];
+    save_text(PATHS, "rom", rom_to_store(rom, sizeof rom));
     save_text(PATHS, "browse_dir", fe.browse_dir);
     save_int_keys(DISPLAY);
     save_int_keys(AUDIO);

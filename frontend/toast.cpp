@@ -43,12 +43,19 @@ void show_confirm(int action, int value, const char* format, ...) {
 }
 
 void show_error(const char* title, const char* format, ...) {
+    // The entry keeps the dialog's own line breaks; only the values put
+    // into it are kept free of control characters. It is formatted first,
+    // as an argument may be the message buffer itself.
+    char logged[sizeof fe.message_text];
     va_list args;
     va_start(args, format);
+    format_for_log(logged, sizeof logged, format, args);
     format_into(fe.message_text, sizeof fe.message_text, format, args);
     va_end(args);
     snprintf(fe.message_title, sizeof fe.message_title, "%s", title ? title : "");
-    log_line("%s: %s", fe.message_title, fe.message_text);
+    char entry[sizeof fe.message_title + 2 + sizeof logged];
+    snprintf(entry, sizeof entry, "%s: %s", fe.message_title, logged);
+    log_entry(entry);
     if (!fe.menu_open)
         open_menu_and_pause(SCREEN_MESSAGE);
     else

@@ -93,6 +93,7 @@ public:
         pid = fork();
         if (pid == 0) {
             for (auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
+            if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
             freopen(out.c_str(), "w", stdout);
             freopen(err.c_str(), "w", stderr);
             std::vector<char*> argv;
@@ -142,6 +143,7 @@ public:
     void terminate() { kill(pid, SIGTERM); }
 
     std::string home;
+    std::string cwd;  // the folder it starts in, when not this one
     std::map<std::string, std::string> env;
     pid_t pid = -1;
     std::string stdout_text, stderr_text;
@@ -268,22 +270,38 @@ TEST(EndToEnd, HeadlessRunWritesTheLastFrameNvramSettingsAndLog) {
     EXPECT_NE(settings.find("rom = " + set.game_zip + "\n"), std::string::npos);
 }
 
+// A set that fails its check, or a named pipe in place of the game or the
+// BIOS archive, is refused at once; the program goes on and quits on
+// request.
 TEST(EndToEnd, ARejectedRomIsReportedAndTheMenuWaits) {
     static SyntheticRomset set;
     synth_init(&set);
-    std::string dir = synth_temp_dir();
+    std::string dir = synth_temp_dir(), pipe = dir + "/pipe.zip";
     SynthWriteOptions options{};
     options.wrong_crc_mask = 1u << 2;
     ASSERT_EQ(synth_write(&set, &options, (dir + "/talvex.zip").c_str(), (dir + "/voxa.zip").c_str()), 1);
-
-    Talvex t;
-    t.start({dir + "/talvex.zip", "--no-menu"});
-    ASSERT_TRUE(t.wait_for_log("ROM " + dir + "/talvex.zip rejected: ")) << t.log();
-    t.terminate();
-    ASSERT_EQ(t.wait(30), 0);
-    std::vector<std::string> log = t.log_lines();
-    EXPECT_EQ(exit_frames(log), 0u);
-    EXPECT_TRUE(fs::exists(t.data_dir() + "/settings.ini"));
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const SynthSetPaths& good = synth_standard_set(program("frame_loop").c_str(), PROGRAM_BASE, STACK_TOP);
+    const struct {
+        std::vector<std::string> args;
+        std::string rejected;
+    } cases[] = {
+        {{dir + "/talvex.zip"}, dir + "/talvex.zip"},
+        {{pipe}, pipe},
+        {{"--bios", pipe, good.game_zip}, good.game_zip},
+    };
+    for (const auto& c : cases) {
+        Talvex t;
+        std::vector<std::string> args = c.args;
+        args.push_back("--no-menu");
+        t.start(args);
+        ASSERT_TRUE(t.wait_for_log("ROM " + c.rejected + " rejected: ")) << t.log();
+        t.terminate();
+        ASSERT_EQ(t.wait(30), 0);
+        std::vector<std::string> log = t.log_lines();
+        EXPECT_EQ(exit_frames(log), 0u);
+        EXPECT_TRUE(fs::exists(t.data_dir() + "/settings.ini"));
+    }
 }
 
 TEST(EndToEnd, ACpuStopOpensTheErrorDialog) {
@@ -291,16 +309,58 @@ TEST(EndToEnd, ACpuStopOpensTheErrorDialog) {
     Talvex t;
     t.start({set.game_zip, "--no-menu"});
     ASSERT_TRUE(t.wait_for_log("The game stopped: The SH-2 program stopped at address ")) << t.log();
-    std::string log = t.log();
-    // The log holds the dialog's text as one entry, its line breaks as "?".
-    EXPECT_NE(log.find("(an instruction the runtime cannot execute).??The native translation does not interpret "
-                       "instructions, so it stops instead of guessing. "
-                       "Your autosave and slots are unaffected. The log has details:?" +
-                       t.data_dir() + "/frontend.log"),
-              std::string::npos)
-        << log;
     t.terminate();
     EXPECT_EQ(t.wait(30), 0);
+    // The entry holds the dialog's text as it stands, line breaks and all.
+    std::string log = t.log();
+    size_t at = log.find("] The game stopped: ");
+    ASSERT_NE(at, std::string::npos) << log;
+    std::string entry = log.substr(at + 2);
+    size_t address = entry.find("address ");
+    ASSERT_NE(address, std::string::npos) << entry;
+    address += 8;
+    ASSERT_LE(address + 8, entry.size());
+    EXPECT_EQ(entry.find_first_not_of("0123456789ABCDEF", address), address + 8) << entry;
+    entry.replace(address, 8, "A");
+    const std::string expected =
+        "The game stopped: The SH-2 program stopped at address A (an instruction the runtime cannot execute).\n"
+        "\nThe native translation does not interpret instructions, so it stops instead of guessing. Your autosave "
+        "and slots are unaffected. The log has details:\n" +
+        t.data_dir() + "/frontend.log\n";
+    EXPECT_EQ(entry.substr(0, expected.size()), expected);
+}
+
+// A ROM opened by a relative path, given or found in the current folder,
+// opens again when the program starts from another folder with none; the
+// log names it as it was given or found.
+TEST(EndToEnd, ARomOpenedByARelativePathIsFoundFromAnyFolder) {
+    const SynthSetPaths& set = synth_standard_set(program("frame_loop").c_str(), PROGRAM_BASE, STACK_TOP);
+    const std::string place = fs::canonical(synth_temp_dir()).string(), elsewhere = synth_temp_dir();
+    ASSERT_TRUE(fs::create_directories(place + "/roms"));
+    fs::copy_file(set.game_zip, place + "/roms/talvex.zip");
+    fs::copy_file(set.bios_zip, place + "/roms/voxa.zip");
+    const struct {
+        std::string cwd;
+        std::vector<std::string> args;
+        std::string found;
+    } cases[] = {
+        {place, {"roms/talvex.zip"}, "ROM loaded: roms/talvex.zip (fingerprint "},
+        {place + "/roms", {}, "found ROM at talvex.zip"},
+    };
+    for (const auto& c : cases) {
+        Talvex t;
+        t.cwd = c.cwd;
+        std::vector<std::string> args = c.args;
+        for (const char* a : {"--no-menu", "--frames", "3"}) args.push_back(a);
+        ASSERT_EQ(t.run(args), 0) << t.stderr_text;
+        EXPECT_TRUE(has_line_starting(t.log_lines(), c.found)) << t.log();
+        EXPECT_NE(read_file(t.data_dir() + "/settings.ini").find("\nrom = " + place + "/roms/talvex.zip\n"),
+                  std::string::npos);
+        t.cwd = elsewhere;
+        ASSERT_EQ(t.run({"--no-menu", "--frames", "3"}), 0) << t.stderr_text;
+        EXPECT_TRUE(has_line_starting(t.log_lines(), "ROM loaded: " + place + "/roms/talvex.zip (fingerprint "))
+            << t.log();
+    }
 }
 
 TEST(EndToEnd, SigtermQuitsInOrderWithTheAutosaveAndSettings) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -224,13 +225,31 @@ TEST_F(FilesTest, LogLinesGoToStandardErrorAndTheFile) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("] no file\n"), std::string::npos);
 }
 
-TEST_F(FilesTest, ControlCharactersInALoggedValueBecomeQuestionMarks) {
+void format_into_entry(char* out, size_t size, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    format_for_log(out, size, format, args);
+    va_end(args);
+}
+
+// The program's own words keep their line breaks and tabs; what a
+// conversion prints (a path, a name) never brings a control character in.
+TEST_F(FilesTest, OnlyWhatAValuePrintsHasItsControlCharactersWrittenAsQuestionMarks) {
     open_log(in("frontend.log").c_str());
     testing::internal::CaptureStderr();
     log_line("ROM %s loaded", "/roms/a\nb\rc\td\033e\177f/caf\xC3\xA9.zip");
+    log_line("own\nbreak %s|%5s|%-3c|%d%%\t%08X", "x\ny", "\t", '\n', -7, 0xBEEFu);
+    log_line("%.*s|%zu%s%s", 3, "a\nbcd", (size_t)12, "\n", "");
+    char entry[64];
+    format_into_entry(entry, sizeof entry, "%s\n\n%s", "the\x01value", std::string(100, '\n').c_str());
+    log_entry(entry);
     std::string text = read_file(in("frontend.log"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), text);
-    EXPECT_EQ(text.substr(std::min(text.size(), (size_t)9)), "] ROM /roms/a?b?c?d?e?f/caf\xC3\xA9.zip loaded\n");
+    EXPECT_EQ(with_stamps_marked(text),
+              "<t>ROM /roms/a?b?c?d?e?f/caf\xC3\xA9.zip loaded\n"
+              "<t>own\nbreak x?y|    ?|?  |-7%\t0000BEEF\n"
+              "<t>a?b|12?\n"
+              "<t>the?value\n\n" + std::string(63 - 11, '?') + "\n");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Input movies: a recording played back frame for frame, the file it
 // leaves, the movie chosen for playback, damaged and truncated movies,
 // recordings that cannot be written, and what ends a movie and what not.
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -194,6 +196,67 @@ TEST_F(MovieTest, ARecordingThatCannotBeWrittenLeavesNoFileAndIsNotAnnounced) {
     EXPECT_NE(lstat(toast.substr(13).c_str(), &st), 0) << "the file is gone";
     EXPECT_EQ(fe.movie_file, nullptr);
     EXPECT_STREQ(fe.movie_status, "");
+}
+
+// Every write past `bytes` into any file fails while this lives, as on a
+// full disk; what fits before still lands.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        handler = signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed process
+        rlimit limit = saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, handler);
+    }
+
+private:
+    rlimit saved{};
+    sighandler_t handler;
+};
+
+// A word that cannot be written ends the recording at once, and so does a
+// close that cannot write what was buffered; neither is called saved, and
+// the file still plays every whole word that reached it.
+TEST_F(MovieTest, ARecordingWhoseWritesFailEndsAtOnceAndIsNeverCalledSaved) {
+    const struct {
+        int frames;
+        size_t room;  // bytes the words may take before writes fail
+        bool fails, ends_early;
+    } cases[] = {
+        {20000, 1001, true, true},  // a word's write fails once the buffer goes out
+        {100, 202, true, false},    // every word stays in the buffer: only the close fails
+        {100, 1 << 20, false, false},
+    };
+    int k = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(k);
+        std::string folder = dir + "/movies/" + std::to_string(k++);
+        ASSERT_EQ(make_dirs(folder.c_str()), 1);
+        snprintf(fe.movies_dir, sizeof fe.movies_dir, "%s", folder.c_str());
+        start_movie_recording();
+        ASSERT_NE(fe.movie_file, nullptr);
+        std::string name = std::string(fe.movie_status).substr(4);
+        long start = ftell(fe.movie_file);
+        int recorded = 0;
+        {
+            FileSizeLimit limit((rlim_t)start + c.room);
+            for (; recorded < c.frames && fe.movie_file; recorded++) step_frame();
+            if (fe.movie_file) stop_movie_recording();
+        }
+        EXPECT_EQ(recorded < c.frames, c.ends_early) << "ended at the first word not written";
+        EXPECT_EQ(fe.toast_text, c.fails ? "Recording failed: cannot write " + name : "Recording saved");
+        EXPECT_STREQ(fe.movie_status, "");
+        size_t words = (c.fails ? c.room : (size_t)c.frames * 4) / 4;
+        EXPECT_EQ(bytes_of(folder + "/" + name).size(), (size_t)start + (c.fails ? c.room : words * 4));
+        ASSERT_EQ(play_latest_movie(), 1);
+        EXPECT_EQ((fe.movie_size - fe.movie_pos) / 4, words) << "every whole word plays";
+        end_movie();
+    }
 }
 
 TEST_F(MovieTest, MoviesOutliveLoadsAndRewindsAndStopEndsThemAfterTheAutosave) {

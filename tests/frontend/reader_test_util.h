@@ -25,6 +25,21 @@ inline void write_file(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// A log's text with the "[HH:MM:SS] " that begins each entry written as
+// "<t>", so that entries spanning lines can be compared whole.
+inline std::string with_stamps_marked(const std::string& log) {
+    auto digits = [&](size_t at) { return isdigit((unsigned char)log[at]) && isdigit((unsigned char)log[at + 1]); };
+    std::string out;
+    for (size_t at = 0; at < log.size();) {
+        bool stamp = (at == 0 || log[at - 1] == '\n') && at + 11 <= log.size() && log[at] == '[' && digits(at + 1) &&
+                     log[at + 3] == ':' && digits(at + 4) && log[at + 6] == ':' && digits(at + 7) &&
+                     log.compare(at + 9, 2, "] ") == 0;
+        out += stamp ? "<t>" : log.substr(at, 1);
+        at += stamp ? 11 : 1;
+    }
+    return out;
+}
+
 // The text and its NUL in a buffer of exactly that size, so that a reader
 // that runs past the end is caught by the address sanitizer.
 inline std::vector<char> exact_copy(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "tests/frontend/pads_and_probes.h"
+#include "tests/frontend/reader_test_util.h"
 
 namespace {
 
@@ -227,6 +228,62 @@ TEST_F(RomTest, AChoiceWithNoGameRunningOpensItAndLeavesTheBrowser) {
     EXPECT_STREQ(fe.message_text, "The archive vanished.");
     EXPECT_EQ(fe.screen_depth, 2);
     EXPECT_EQ(top_screen(), SCREEN_MESSAGE);
+}
+
+// A path holding a line break stays one entry with a "?" in its place; the
+// message box's entry keeps the dialog's own line breaks around the name,
+// and the dialog shows the name as it is.
+TEST_F(RomTest, APathWithALineBreakIsLoggedAsOneEntryAndDialogsKeepTheirOwnBreaks) {
+    std::string folder = dir + "/new\nline";
+    std::filesystem::create_directories(folder);
+    std::string rom = folder + "/a.zip", refused = folder + "/bad\r.zip", shown = dir + "/new?line";
+    write_fake_rom(rom, 0xCAFE0003);
+    std::ofstream(refused) << "not a ROM";
+    ASSERT_EQ(open_rom(rom.c_str()), 1);
+    choose_rom(refused.c_str());
+    EXPECT_EQ(std::string(fe.message_text),
+              "bad\r.zip\n\nnot a fake ROM\n\nExpected: fake.zip (standard set, unmodified).");
+    std::string log = read_text(fe.log_path);
+    EXPECT_EQ(with_stamps_marked(log),
+              "<t>ROM loaded: " + shown + "/a.zip (fingerprint CAFE0003)\n"
+              "<t>ROM not usable: bad?.zip\n\nnot a fake ROM\n\nExpected: fake.zip (standard set, unmodified).\n");
+}
+
+// A file refused for its size is the player's: before the game's own NVRAM
+// takes its name it is kept under ".bad" (an older one replaced), and while
+// that cannot be done nothing overwrites it.
+TEST_F(RomTest, ARefusedNvramFileIsKeptAsBadBeforeTheGameWritesItsOwn) {
+    std::string rom = make_fake_rom(), file = nvram_file(0x12345678), bad = file + ".bad";
+    const std::string refused(8191, '\x5A');
+    std::ofstream(file, std::ios::binary) << refused;
+    std::ofstream(bad) << "an older refused file";
+    ASSERT_EQ(open_rom(rom.c_str()), 1);
+    std::filesystem::rename(bad, bad + ".keep");
+    ASSERT_TRUE(std::filesystem::create_directories(bad + "/in-the-way"));
+    fake_game.nvram[0] = 1;
+    EXPECT_EQ(flush_nvram(), 0) << "the refused file cannot move aside";
+    EXPECT_EQ(read_text(file), refused);
+    std::filesystem::remove_all(bad);
+    std::filesystem::rename(bad + ".keep", bad);
+    EXPECT_EQ(flush_nvram(), 1);
+    EXPECT_EQ(read_text(bad), refused);
+    std::string written = read_text(file);
+    ASSERT_EQ(written.size(), 8192u);
+    EXPECT_EQ(written[0], '\x01');
+    fake_game.nvram[0] = 2;
+    EXPECT_EQ(flush_nvram(), 1);
+    EXPECT_EQ(read_text(bad), refused) << "kept once, never replaced by the game's own";
+    std::vector<std::string> lines = log_messages();
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{"ROM loaded: " + rom + " (fingerprint 12345678)",
+                                        "NVRAM save failed: " + file, "NVRAM file " + file + " kept as " + bad}));
+
+    // A file of the right size, or none, is written over as ever.
+    std::filesystem::remove(bad);
+    ASSERT_EQ(open_rom(rom.c_str()), 1);
+    fake_game.nvram[0] = 3;
+    EXPECT_EQ(flush_nvram(), 1);
+    EXPECT_FALSE(std::filesystem::exists(bad));
 }
 
 }  // namespace

@@ -278,6 +278,34 @@ TEST_F(SettingsTest, ARomInAFolderNamedWithALineBreakIsPlayedButNotStored) {
     }
 }
 
+// A ROM reached by a relative path is stored absolute, so that a start
+// from another folder finds it, while this run goes on with the path as
+// given; a relative path that leads to no file from here is stored as it
+// stands, and an absolute one always is.
+TEST_F(SettingsTest, ARelativeRomPathIsStoredAbsoluteWhenItLeadsToTheRomFromHere) {
+    std::filesystem::create_directories(dir + "/roms");
+    write_fake_rom(dir + "/roms/talvex.zip", 1);
+    const std::string here = std::filesystem::canonical(dir).string();
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    const struct {
+        std::string given, stored;
+    } cases[] = {
+        {"roms/talvex.zip", here + "/roms/talvex.zip"},
+        {"./roms/../roms/talvex.zip", here + "/./roms/../roms/talvex.zip"},
+        {"roms/missing.zip", "roms/missing.zip"},
+        {"roms", "roms"},
+        {dir + "/roms/talvex.zip", dir + "/roms/talvex.zip"},
+        {"/roms/elsewhere.zip", "/roms/elsewhere.zip"},
+    };
+    for (const auto& c : cases) {
+        load_from("[paths]\nrom = " + c.given + "\n");
+        EXPECT_NE(saved().find("[paths]\nrom = " + c.stored + "\n"), std::string::npos) << c.given;
+        EXPECT_EQ(fe.rom, c.given);
+    }
+    std::filesystem::current_path(before);
+}
+
 TEST_F(SettingsTest, AFailedSaveIsLoggedAndLeavesTheOldFile) {
     write_file(fe.settings_path, "[display]\nwindow_scale = 2\n");
     snprintf(fe.settings_path, sizeof fe.settings_path, "%s/folder", dir.c_str());
