@@ -453,7 +453,6 @@ struct FrontendState {
 
     // --- input movies ------------------------------------------------------
     FILE* movie_file;
-    char recording_name[64];  // the recording's file name, for its toasts
     uint8_t* movie_data;
     size_t movie_size;
     size_t movie_pos;

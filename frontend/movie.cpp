@@ -12,7 +12,8 @@
 namespace {
 
 constexpr size_t LOAD_ERROR_SIZE = 200;
-static_assert(sizeof fe.recording_name >= MOVIE_NAME_SIZE);
+// The status while recording: this, then the file's name.
+const char RECORDING_STATUS[] = "REC ";
 
 // The greatest movie name by strcmp in the movies folder (with the
 // time-stamped names, the newest); 0 when there is none.
@@ -48,7 +49,8 @@ void end_recording(bool written) {
     if (written && closed)
         show_toast("Recording saved");
     else
-        show_toast("Recording failed: cannot write %s", fe.recording_name);
+        show_toast("Recording failed: cannot write %s", fe.movie_status + sizeof RECORDING_STATUS - 1);
+    fe.movie_status[0] = '\0';
 }
 
 }  // namespace
@@ -105,8 +107,8 @@ void start_movie_recording() {
         return;
     }
     fe.movie_file = f;
-    snprintf(fe.recording_name, sizeof fe.recording_name, "%s", name);
-    snprintf(fe.movie_status, sizeof fe.movie_status, "REC %s", name);
+    static_assert(sizeof RECORDING_STATUS - 1 + MOVIE_NAME_SIZE <= sizeof fe.movie_status, "the name fits whole");
+    snprintf(fe.movie_status, sizeof fe.movie_status, "%s%s", RECORDING_STATUS, name);
     show_toast("Recording inputs to %s", name);
 }
 
@@ -166,8 +168,5 @@ void movie_record_word(uint32_t word) {
     put_le32(bytes, word);
     // A word that cannot be written ends the recording at once: the frames
     // after it would be missing from the movie.
-    if (fwrite(bytes, 1, sizeof bytes, fe.movie_file) != sizeof bytes) {
-        end_recording(false);
-        fe.movie_status[0] = '\0';
-    }
+    if (fwrite(bytes, 1, sizeof bytes, fe.movie_file) != sizeof bytes) end_recording(false);
 }

@@ -1,12 +1,15 @@
 // Every ROM-set sentence reaches the caller of validate_rom and load
 // unchanged, whichever way the BIOS archive was found.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "tests/adapter/adapter_test_util.h"
-#include "tests/support/pipe_watchdog.h"
 
 namespace {
 
@@ -33,6 +36,32 @@ WrittenSet write_set(const SynthWriteOptions& o, const char* bios_name, bool bio
     if (bios_name) w.bios = (bios_beside ? dir : synth_temp_dir()) + "/" + bios_name;
     EXPECT_EQ(synth_write(set, &o, w.game.c_str(), bios_name ? w.bios.c_str() : nullptr), 1);
     return w;
+}
+
+// Runs `call` and tells whether it returned without help. Should it still
+// run after a few seconds, a watchdog keeps opening `pipe` for writing
+// without blocking, which lets a reader waiting in open go on (and counts
+// as a failure).
+template <class Call>
+bool returns_without_a_writer(const std::string& pipe, Call call) {
+    std::atomic<bool> done{false}, released{false};
+    std::thread watchdog([&] {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!done) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                int fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0) {  // only succeeds while someone has it open to read
+                    released = true;
+                    close(fd);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    call();
+    done = true;
+    watchdog.join();
+    return !released;
 }
 
 }  // namespace

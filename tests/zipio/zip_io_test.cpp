@@ -1,8 +1,6 @@
 // ZIP reading and one-shot compression, and their refusals of bad arguments
 // and damaged archives. CRC-32 is checked against zlib's by the fingerprint.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/pipe_watchdog.h"
 #include "tests/support/synthetic_romset.h"
 #include "zipio/zip_io.h"
 
@@ -185,33 +182,6 @@ TEST_F(ZipReaderTest, OpensOnlyArchivesEvenEmptyOnesRefusesNullAndTakesBaseNames
     EXPECT_STREQ(zipio_basename("folder/Sub/BIG.bin"), "BIG.bin");
     EXPECT_STREQ(zipio_basename("plain"), "plain");
     EXPECT_STREQ(zipio_basename("dir/"), "");
-}
-
-// Only a regular file is opened, also through a symbolic link; a named
-// pipe is refused at once instead of waiting for a writer, and so are a
-// folder and a device.
-TEST_F(ZipReaderTest, OpensOnlyRegularFilesAndNeverWaitsOnAPipe) {
-    std::string archive = write("real.zip", false);
-    std::string pipe = dir + "/pipe.zip", pipe_link = dir + "/pipe-link.zip", archive_link = dir + "/link.zip";
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    ASSERT_EQ(symlink(pipe.c_str(), pipe_link.c_str()), 0);
-    ASSERT_EQ(symlink(archive.c_str(), archive_link.c_str()), 0);
-    const struct {
-        const char* what;
-        std::string path;
-        bool opens;
-    } cases[] = {
-        {"named pipe", pipe, false},        {"link to a named pipe", pipe_link, false},
-        {"folder", dir, false},             {"device", "/dev/null", false},
-        {"link to an archive", archive_link, true},
-    };
-    for (const auto& c : cases) {
-        ZipReader* zip = nullptr;
-        EXPECT_TRUE(returns_without_a_writer(pipe, [&] { zip = zipio_open(c.path.c_str()); })) << c.what;
-        EXPECT_EQ(zip != nullptr, c.opens) << c.what;
-        EXPECT_EQ(zipio_member_count(zip), c.opens ? 3 : 0) << c.what;
-        zipio_close(zip);
-    }
 }
 
 TEST_F(ZipReaderTest, DamagedMembersFailToExtract) {
